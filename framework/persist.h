@@ -1,0 +1,111 @@
+// The media a control's DoPropExchange runs over: a property bag (HTML <param>s, IPersistPropertyBag)
+// and the module's own binary record format (IPersistStreamInit, and the "Contents" stream of
+// IPersistStorage).
+//
+// Record format (all integers little-endian):
+//   DWORD  magic         'F','W','P','X'
+//   DWORD  record count  at most kMaxRecords
+//   then per record:
+//     WORD    name length in UTF-16 units, 1..kMaxNameLength
+//     WCHAR   name[length]           (no terminator)
+//     WORD    VARTYPE                VT_I4 or VT_UI4
+//     DWORD   value
+// Names are unique within a stream. A loader looks values up by name, so the order in which a
+// control exchanges its properties does not matter; a name the control never asks for is ignored.
+// A stream that is short, has another magic, exceeds the limits, repeats a name or holds another
+// type fails the whole load before any property is touched.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+
+#include <string>
+#include <vector>
+
+#include "prop_exchange.h"
+#include "raii.h"
+
+namespace fw {
+
+// Reads or writes 32-bit values as VT_I4 / VT_UI4 VARIANTs. Loading: an absent name, a failed read
+// or a value that cannot be coerced to the wanted type gives the default.
+class BagExchange final : public PropExchange {
+public:
+    BagExchange(IPropertyBag* bag, IErrorLog* log, bool loading);
+
+    bool IsLoading() const override { return loading_; }
+    bool ExchangeLong(const wchar_t* name, LONG& value, LONG defaultValue) override;
+    bool ExchangeULong(const wchar_t* name, ULONG& value, ULONG defaultValue) override;
+
+    // S_OK, or the first failure of the medium.
+    HRESULT Result() const { return result_; }
+
+private:
+    bool Exchange(const wchar_t* name, VARTYPE vt, DWORD& bits, DWORD defaultBits);
+
+    IPropertyBag* bag_;
+    IErrorLog* log_;
+    bool loading_;
+    HRESULT result_ = S_OK;
+};
+
+struct StreamRecord {
+    std::wstring name;
+    VARTYPE vt;
+    DWORD bits;
+};
+
+inline constexpr DWORD kStreamMagic = 0x58505746;  // "FWPX" as bytes
+inline constexpr DWORD kMaxRecords = 1024;
+inline constexpr size_t kMaxNameLength = 255;
+
+// Saving side: collects the records, then writes them in one piece.
+class StreamWriter final : public PropExchange {
+public:
+    bool IsLoading() const override { return false; }
+    bool ExchangeLong(const wchar_t* name, LONG& value, LONG defaultValue) override;
+    bool ExchangeULong(const wchar_t* name, ULONG& value, ULONG defaultValue) override;
+
+    HRESULT Result() const { return result_; }
+    // Exact size of what WriteTo writes.
+    ULONGLONG ByteSize() const;
+    // The encoded records (throws std::bad_alloc).
+    std::vector<BYTE> Encode() const;
+    HRESULT WriteTo(IStream* stream) const;
+
+private:
+    bool Add(const wchar_t* name, VARTYPE vt, DWORD bits);
+
+    std::vector<StreamRecord> records_;
+    HRESULT result_ = S_OK;
+};
+
+// Loading side: ReadFrom parses and checks the whole record set first; the exchange then looks
+// values up by name.
+class StreamReader final : public PropExchange {
+public:
+    // Reads exactly the records from the stream's current position. E_FAIL for a short or
+    // malformed stream, the stream's own error when reading fails, E_OUTOFMEMORY.
+    HRESULT ReadFrom(IStream* stream);
+    // The same over bytes in memory (size must cover the records; trailing bytes are ignored).
+    HRESULT Parse(const BYTE* data, size_t size);
+
+    bool IsLoading() const override { return true; }
+    bool ExchangeLong(const wchar_t* name, LONG& value, LONG defaultValue) override;
+    bool ExchangeULong(const wchar_t* name, ULONG& value, ULONG defaultValue) override;
+
+    const std::vector<StreamRecord>& Records() const { return records_; }
+
+private:
+    template <typename Source>
+    HRESULT ParseFrom(Source& source);
+    bool Lookup(const wchar_t* name, VARTYPE vt, DWORD& bits) const;
+
+    std::vector<StreamRecord> records_;
+};
+
+// Converts a stored 32-bit value of type `from` (VT_I4 or VT_UI4) to type `to` with the platform's
+// coercion rules; false when it does not fit.
+bool CoerceValue(VARTYPE from, DWORD bits, VARTYPE to, DWORD& out);
+
+}  // namespace fw
