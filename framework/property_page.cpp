@@ -1,0 +1,245 @@
+#include "property_page.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+#include <utility>
+
+#include "module.h"
+#include "text.h"
+
+namespace fw {
+
+namespace {
+
+HINSTANCE ModuleHandle() {
+    HINSTANCE h = Module::Instance();
+    return h ? h : GetModuleHandleW(nullptr);
+}
+
+WORD ReadU16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
+DWORD ReadU32(const BYTE* p) {
+    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) |
+           (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[3]) << 24);
+}
+void WriteU32(BYTE* p, DWORD v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<BYTE>((v >> (8 * i)) & 0xFF);
+}
+
+// Where a dialog template keeps its style and size: DLGTEMPLATE or DLGTEMPLATEEX.
+struct TemplateLayout {
+    size_t styleOffset;
+    size_t sizeOffset;  // cx, then cy (dialog units)
+};
+
+bool TemplateLayoutOf(const BYTE* t, DWORD size, TemplateLayout& layout) {
+    if (size >= 26 && ReadU16(t) == 1 && ReadU16(t + 2) == 0xFFFF) {
+        layout = TemplateLayout{12, 22};  // dlgVer, signature, helpID, exStyle, style, cDlgItems, x, y
+        return true;
+    }
+    if (size >= 18) {
+        layout = TemplateLayout{0, 14};  // style, exStyle, cdit, x, y
+        return true;
+    }
+    return false;
+}
+
+// RT_DIALOG, spelled wide whatever the build's character set.
+const LPCWSTR kDialogResourceType = MAKEINTRESOURCEW(5);
+
+INT_PTR CALLBACK MeasureProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+}  // namespace
+
+PropertyPage::PropertyPage(IUnknown* outer, const CLSID& clsid, UINT dialogId, UINT captionStringId)
+    : ComObjectRoot(outer), clsid_(clsid), dialogId_(dialogId), captionId_(captionStringId) {}
+
+PropertyPage::~PropertyPage() { DestroyDialog(); }
+
+void* PropertyPage::FindInterface(REFIID iid) {
+    if (IsEqualIID(iid, IID_IPropertyPage) || IsEqualIID(iid, IID_IPropertyPage2)) {
+        return static_cast<IPropertyPage2*>(this);
+    }
+    return nullptr;
+}
+
+void PropertyPage::DestroyDialog() {
+    if (!hwnd_) return;
+    HWND w = std::exchange(hwnd_, nullptr);
+    SetWindowLongPtrW(w, DWLP_USER, 0);
+    DestroyWindow(w);
+}
+
+INT_PTR CALLBACK PropertyPage::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) {
+        auto* page = reinterpret_cast<PropertyPage*>(lp);
+        SetWindowLongPtrW(hwnd, DWLP_USER, lp);
+        if (page) page->hwnd_ = hwnd;
+        return FALSE;  // the frame decides where the focus goes
+    }
+    auto* page = reinterpret_cast<PropertyPage*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    if (!page) return FALSE;
+    try {
+        return page->OnDialogMessage(msg, wp, lp);
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
+}
+
+void PropertyPage::SetDirty(bool dirty) {
+    const bool changed = dirty != dirty_;
+    dirty_ = dirty;
+    if (changed && site_) site_->OnStatusChange(dirty ? PROPPAGESTATUS_DIRTY : PROPPAGESTATUS_CLEAN);
+}
+
+SIZE PropertyPage::MeasureDialog() const {
+    const HINSTANCE instance = ModuleHandle();
+    WORD cx = 0;
+    WORD cy = 0;
+    std::vector<BYTE> copy;
+    TemplateLayout layout = {};
+    bool parsed = false;
+    if (HRSRC res = FindResourceW(instance, MAKEINTRESOURCEW(dialogId_), kDialogResourceType)) {
+        const DWORD size = SizeofResource(instance, res);
+        HGLOBAL loaded = LoadResource(instance, res);
+        const auto* t = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
+        if (t && TemplateLayoutOf(t, size, layout)) {
+            cx = ReadU16(t + layout.sizeOffset);
+            cy = ReadU16(t + layout.sizeOffset + 2);
+            try {
+                copy.assign(t, t + size);
+                parsed = true;
+            } catch (const std::bad_alloc&) {
+            }
+        }
+    }
+    if (parsed) {
+        // Dialog units depend on the template's font: build a hidden, parentless copy of the
+        // dialog and let the dialog manager convert.
+        DWORD style = ReadU32(copy.data() + layout.styleOffset);
+        style = (style & ~(WS_CHILD | WS_VISIBLE)) | WS_POPUP;
+        WriteU32(copy.data() + layout.styleOffset, style);
+        HWND probe = CreateDialogIndirectParamW(
+            instance, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), nullptr, MeasureProc, 0);
+        if (probe) {
+            RECT r = {0, 0, cx, cy};
+            const BOOL mapped = MapDialogRect(probe, &r);
+            DestroyWindow(probe);
+            if (mapped) return SIZE{r.right - r.left, r.bottom - r.top};
+        }
+    }
+    // Without a usable template: the system font's dialog units.
+    const LONG base = GetDialogBaseUnits();
+    return SIZE{MulDiv(cx, LOWORD(base), 4), MulDiv(cy, HIWORD(base), 8)};
+}
+
+STDMETHODIMP PropertyPage::SetPageSite(IPropertyPageSite* site) {
+    if (site && site_) return E_UNEXPECTED;
+    ComPtr<IPropertyPageSite> previous = std::move(site_);
+    site_ = site;
+    return S_OK;
+}
+
+STDMETHODIMP PropertyPage::Activate(HWND parent, LPCRECT rect, BOOL) {
+    if (hwnd_) return E_UNEXPECTED;
+    HWND dlg = CreateDialogParamW(ModuleHandle(), MAKEINTRESOURCEW(dialogId_), parent, DialogProc,
+                                  reinterpret_cast<LPARAM>(this));
+    if (!dlg) {
+        const DWORD err = GetLastError();
+        hwnd_ = nullptr;
+        return err ? HRESULT_FROM_WIN32(err) : E_FAIL;
+    }
+    hwnd_ = dlg;
+    // The page lives inside the frame: make sure it is a child, whatever the template says.
+    const LONG_PTR style = GetWindowLongPtrW(dlg, GWL_STYLE);
+    if (!(style & WS_CHILD)) {
+        SetWindowLongPtrW(dlg, GWL_STYLE,
+                          (style & ~static_cast<LONG_PTR>(WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU)) |
+                              WS_CHILD);
+        SetParent(dlg, parent);
+    }
+    if (rect) MoveWindow(dlg, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, TRUE);
+    try {
+        DoDataExchange(false);
+    } catch (const std::bad_alloc&) {
+        DestroyDialog();
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+STDMETHODIMP PropertyPage::Deactivate() {
+    DestroyDialog();
+    return S_OK;
+}
+
+STDMETHODIMP PropertyPage::GetPageInfo(PROPPAGEINFO* info) {
+    if (!info) return E_POINTER;
+    std::memset(info, 0, sizeof *info);
+    info->cb = sizeof *info;
+    try {
+        const std::wstring caption = LoadResString(ModuleHandle(), captionId_);
+        const size_t bytes = (caption.size() + 1) * sizeof(wchar_t);
+        auto* title = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
+        if (!title) return E_OUTOFMEMORY;
+        std::memcpy(title, caption.c_str(), bytes);
+        info->pszTitle = title;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    if (hwnd_) {
+        RECT r;
+        GetWindowRect(hwnd_, &r);
+        info->size = SIZE{r.right - r.left, r.bottom - r.top};
+    } else {
+        info->size = MeasureDialog();
+    }
+    return S_OK;  // no doc string, help file or context
+}
+
+STDMETHODIMP PropertyPage::SetObjects(ULONG count, IUnknown** objects) {
+    if (count && !objects) return E_POINTER;
+    std::vector<ComPtr<IUnknown>> next;
+    try {
+        next.reserve(count);
+        for (ULONG i = 0; i < count; ++i) next.emplace_back(objects[i]);
+        objects_.swap(next);  // the previous objects are released when `next` goes
+        if (hwnd_) DoDataExchange(false);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+STDMETHODIMP PropertyPage::Show(UINT cmdShow) {
+    if (!hwnd_) return E_UNEXPECTED;
+    ShowWindow(hwnd_, static_cast<int>(cmdShow));
+    return S_OK;
+}
+
+STDMETHODIMP PropertyPage::Move(LPCRECT rect) {
+    if (!rect) return E_POINTER;
+    if (!hwnd_) return E_UNEXPECTED;
+    MoveWindow(hwnd_, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, TRUE);
+    return S_OK;
+}
+
+STDMETHODIMP PropertyPage::IsPageDirty() { return dirty_ ? S_OK : S_FALSE; }
+
+STDMETHODIMP PropertyPage::Apply() {
+    try {
+        DoDataExchange(true);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    SetDirty(false);
+    return S_OK;
+}
+
+STDMETHODIMP PropertyPage::Help(LPCOLESTR) { return E_NOTIMPL; }
+
+STDMETHODIMP PropertyPage::TranslateAccelerator(MSG*) { return S_FALSE; }
+
+STDMETHODIMP PropertyPage::EditProperty(DISPID) { return E_NOTIMPL; }
+
+}  // namespace fw
