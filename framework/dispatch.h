@@ -1,0 +1,61 @@
+// IDispatch for controls whose methods are listed in a dispatch table: names and DISPIDs come
+// from the registered type information; Invoke calls the table entry whose position matches the
+// DISPID (position 0 is DISPID 1).
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <cstddef>
+#include <new>
+
+#include "raii.h"
+#include "type_info.h"
+
+namespace fw {
+
+// A parameterless dispatch method returning a BSTR that the caller will own.
+template <typename T>
+struct DispatchEntry {
+    const wchar_t* name;
+    BSTR (T::*method)();
+};
+
+// Type information of one interface of a registered type library, loaded on first use.
+class DispatchTypeInfo {
+public:
+    DispatchTypeInfo(const TypeLibId& lib, const IID& iid) : lib_(lib), iid_(iid) {}
+    HRESULT Get(LCID lcid, ITypeInfo** info);
+    HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, LCID lcid, DISPID* ids);
+
+private:
+    TypeLibId lib_;
+    const IID& iid_;
+    ComPtr<ITypeInfo> info_;
+};
+
+// Checks the call shape of a parameterless method: invoked as a method (a property get is
+// accepted too, as scripts read "obj.Method" that way), no arguments, no named arguments.
+HRESULT CheckParameterlessCall(WORD flags, const DISPPARAMS* params);
+
+// Stores a method's BSTR in the result slot (or frees it when there is none).
+void StoreBstrResult(BSTR value, VARIANT* result);
+
+// The dispatch layer's answer to running out of memory: an exception for the script.
+HRESULT OutOfMemoryException(EXCEPINFO* excep);
+
+template <typename T, size_t N>
+HRESULT InvokeDispatchTable(T& object, const DispatchEntry<T> (&table)[N], DISPID id, WORD flags,
+                            DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep) {
+    if (id < 1 || static_cast<size_t>(id) > N) return DISP_E_MEMBERNOTFOUND;
+    const HRESULT shape = CheckParameterlessCall(flags, params);
+    if (FAILED(shape)) return shape;
+    try {
+        StoreBstrResult((object.*table[id - 1].method)(), result);
+    } catch (const std::bad_alloc&) {
+        return OutOfMemoryException(excep);
+    }
+    return S_OK;
+}
+
+}  // namespace fw

@@ -1,0 +1,42 @@
+// Class factory: one static object per creatable class. It joins the module's list when
+// constructed, creates objects through its creator (aggregation allowed), and registers or
+// removes its class through UpdateRegistry.
+#pragma once
+
+#include <windows.h>
+#include <objbase.h>
+
+#include "module.h"
+
+namespace fw {
+
+using Creator = HRESULT (*)(IUnknown* outer, REFIID iid, void** ppv);
+
+class ObjectFactory : public IClassFactory {
+public:
+    ObjectFactory(const CLSID& clsid, const wchar_t* progId, Creator creator);
+    virtual ~ObjectFactory() = default;
+
+    const CLSID& Clsid() const { return clsid_; }
+    const wchar_t* ProgId() const { return progId_; }
+
+    // Writes (true) or removes (false) the class's registry entries; true for success.
+    virtual bool UpdateRegistry(bool doRegister) = 0;
+
+    // IUnknown: the factory is static and never freed.
+    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    // IClassFactory
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** ppv) override;
+    STDMETHODIMP LockServer(BOOL lock) override;
+
+private:
+    friend class Module;
+    const CLSID& clsid_;
+    const wchar_t* progId_;
+    Creator creator_;
+    ObjectFactory* next_ = nullptr;
+};
+
+}  // namespace fw

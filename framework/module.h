@@ -1,0 +1,40 @@
+// The module: its instance handle, its lock and object counts, and the class factories it serves.
+#pragma once
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <string_view>
+
+namespace fw {
+
+class ObjectFactory;
+
+class Module {
+public:
+    // Called from DllMain on process attach.
+    static void SetInstance(HINSTANCE instance) { instance_ = instance; }
+    static HINSTANCE Instance() { return instance_; }
+    static std::wstring_view FileName();
+
+    // Live objects and IClassFactory::LockServer locks; the DLL may unload when both are 0.
+    static void Lock() { InterlockedIncrement(&locks_); }
+    static void Unlock() { InterlockedDecrement(&locks_); }
+    static LONG LockCount() { return locks_; }
+    static HRESULT CanUnloadNow() { return locks_ == 0 ? S_OK : S_FALSE; }
+
+    // Looks the class up among the module's factories.
+    static HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv);
+    // Registers (true) or removes (false) every factory's classes; false at the first failure.
+    static bool UpdateRegistryAll(bool doRegister);
+
+private:
+    friend class ObjectFactory;
+    static void Add(ObjectFactory* factory);
+
+    static inline HINSTANCE instance_ = nullptr;
+    static inline LONG locks_ = 0;
+    static inline ObjectFactory* first_ = nullptr;
+};
+
+}  // namespace fw

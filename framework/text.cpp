@@ -1,0 +1,55 @@
+#include "text.h"
+
+#include <new>
+#include <vector>
+
+namespace fw {
+
+BSTR NarrowToBstr(const std::string& text, UINT codePage) {
+    const int bytes = static_cast<int>(text.size());
+    int units = 0;
+    if (bytes > 0) {
+        units = MultiByteToWideChar(codePage, 0, text.data(), bytes, nullptr, 0);
+        if (units <= 0) units = 0;  // unconvertible text comes back empty rather than failing
+    }
+    BSTR result = SysAllocStringLen(nullptr, static_cast<UINT>(units));
+    if (!result) throw std::bad_alloc();
+    if (units > 0) MultiByteToWideChar(codePage, 0, text.data(), bytes, result, units);
+    return result;
+}
+
+std::string WideToNarrow(const wchar_t* text, UINT codePage) {
+    if (!text || !*text) return {};
+    const int bytes = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 1) return {};
+    std::string out(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(codePage, 0, text, -1, out.data(), bytes, nullptr, nullptr);
+    out.resize(static_cast<size_t>(bytes - 1));
+    return out;
+}
+
+std::wstring NarrowToWide(const std::string& text, UINT codePage) {
+    if (text.empty()) return {};
+    const int bytes = static_cast<int>(text.size());
+    const int units = MultiByteToWideChar(codePage, 0, text.data(), bytes, nullptr, 0);
+    if (units <= 0) return {};
+    std::wstring out(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), bytes, out.data(), units);
+    return out;
+}
+
+std::wstring LoadResString(HINSTANCE instance, UINT id) {
+    const wchar_t* text = nullptr;
+    // Length 0 asks for a read-only pointer into the resource itself.
+    const int len = LoadStringW(instance, id, reinterpret_cast<LPWSTR>(&text), 0);
+    if (len <= 0 || !text) return {};
+    return std::wstring(text, static_cast<size_t>(len));
+}
+
+std::wstring GuidToString(REFGUID guid) {
+    wchar_t buf[40] = {};
+    StringFromGUID2(guid, buf, 40);
+    return buf;
+}
+
+}  // namespace fw

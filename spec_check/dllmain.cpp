@@ -1,0 +1,46 @@
+// Module entry points: load, class objects, unload, and self-registration.
+#include <windows.h>
+#include <comcat.h>
+#include <objsafe.h>
+#include <olectl.h>
+
+#include "VarnokSpecCheck.h"
+#include "module.h"
+#include "registration.h"
+#include "spec_check_ctrl.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        fw::Module::SetInstance(instance);
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+STDAPI DllCanUnloadNow() { return fw::Module::CanUnloadNow(); }
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* ppv) {
+    return fw::Module::GetClassObject(clsid, iid, ppv);
+}
+
+STDAPI DllRegisterServer() {
+    if (FAILED(fw::RegisterModuleTypeLib(fw::Module::Instance()))) return SELFREG_E_TYPELIB;
+    if (!fw::Module::UpdateRegistryAll(true)) return SELFREG_E_CLASS;
+    if (FAILED(fw::CreateComponentCategory(CATID_SafeForScripting,
+                                           L"Controls that are safely scriptable")) ||
+        FAILED(fw::CreateComponentCategory(CATID_SafeForInitializing,
+                                           L"Controls safely initializable from persistent data")) ||
+        FAILED(fw::RegisterClassImplCategory(CLSID_QuellisSpecCheck, CATID_SafeForScripting)) ||
+        FAILED(fw::RegisterClassImplCategory(CLSID_QuellisSpecCheck, CATID_SafeForInitializing))) {
+        return SELFREG_E_CLASS;
+    }
+    return S_OK;
+}
+
+STDAPI DllUnregisterServer() {
+    if (FAILED(fw::UnregisterModuleTypeLib(CQuellisSpecCheckCtrl::kInfo.typeLib, 0))) {
+        return SELFREG_E_TYPELIB;
+    }
+    if (!fw::Module::UpdateRegistryAll(false)) return SELFREG_E_CLASS;
+    return S_OK;
+}

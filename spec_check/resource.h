@@ -1,0 +1,8 @@
+// Resource ids of the spec-check module.
+#pragma once
+
+#define IDS_QUELLISSPECCHECK 1
+#define IDS_QUELLISSPECCHECK_PPG 2
+#define IDS_QUELLISSPECCHECK_PPG_CAPTION 200
+#define IDB_QUELLISSPECCHECK 1
+#define IDD_PROPPAGE_QUELLISSPECCHECK 200

@@ -1,0 +1,129 @@
+#include "spec_check_ctrl.h"
+
+#include "VarnokSpecCheck.h"
+#include "registration.h"
+#include "resource.h"
+#include "text.h"
+
+namespace {
+
+const IID* const kInterfaces[] = {
+    &IID_IDispatch, &DIID__DQuellisSpecCheck,
+    &IID_IOleObject, &IID_IOleInPlaceObject, &IID_IOleInPlaceObjectWindowless, &IID_IOleWindow,
+    &IID_IOleInPlaceActiveObject, &IID_IOleControl,
+    &IID_IViewObject, &IID_IViewObject2, &IID_IViewObjectEx,
+    &IID_IPersist, &IID_IPersistStreamInit, &IID_IPersistPropertyBag, &IID_IPersistStorage,
+    &IID_IProvideClassInfo, &IID_IProvideClassInfo2, &IID_IConnectionPointContainer,
+    &IID_ISpecifyPropertyPages, &IID_IQuickActivate, &IID_IDataObject,
+    nullptr,
+};
+
+const fw::DispatchEntry<CQuellisSpecCheckCtrl> kDispatchMap[] = {
+    {L"GetStringCPU", &CQuellisSpecCheckCtrl::GetStringCPU},
+    {L"GetStringOS", &CQuellisSpecCheckCtrl::GetStringOS},
+    {L"GetStringMEMORY", &CQuellisSpecCheckCtrl::GetStringMEMORY},
+    {L"GetStringDirectX", &CQuellisSpecCheckCtrl::GetStringDirectX},
+    {L"GetStringVGA", &CQuellisSpecCheckCtrl::GetStringVGA},
+    {L"GetStringSOUND", &CQuellisSpecCheckCtrl::GetStringSOUND},
+    {L"GetStringVGAVer", &CQuellisSpecCheckCtrl::GetStringVGAVer},
+    {L"GetStringVGADriver", &CQuellisSpecCheckCtrl::GetStringVGADriver},
+    {L"GetStringVGAID", &CQuellisSpecCheckCtrl::GetStringVGAID},
+    {L"GetStringCPUBit", &CQuellisSpecCheckCtrl::GetStringCPUBit},
+    {L"GetStringMacAddress", &CQuellisSpecCheckCtrl::GetStringMacAddress},
+    {L"GetStringVGAMemory", &CQuellisSpecCheckCtrl::GetStringVGAMemory},
+    {L"GetStringCPUID", &CQuellisSpecCheckCtrl::GetStringCPUID},
+    {L"GetStringSpecVer", &CQuellisSpecCheckCtrl::GetStringSpecVer},
+    {L"GetStringHDDID", &CQuellisSpecCheckCtrl::GetStringHDDID},
+};
+
+constexpr DWORD kMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT |
+                              OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
+static_assert(kMiscStatus == 0x20091);
+
+constexpr DWORD kPersistVersion = 0x00010000;  // major 1, minor 0
+
+}  // namespace
+
+// {2C240152-44BC-460A-A587-6E292571D994}
+const CLSID CLSID_QuellisSpecCheckPropPage = {
+    0x2c240152, 0x44bc, 0x460a, {0xa5, 0x87, 0x6e, 0x29, 0x25, 0x71, 0xd9, 0x94}};
+
+const wchar_t CQuellisSpecCheckCtrl::kProgId[] = L"QUELLISSPECCHECK.QuellisSpecCheckCtrl.1";
+
+const fw::ControlInfo CQuellisSpecCheckCtrl::kInfo = {
+    &CLSID_QuellisSpecCheck,
+    {&LIBID_QUELLISSPECCHECKLib, 1, 0},
+    &DIID__DQuellisSpecCheck,
+    &DIID__DQuellisSpecCheckEvents,
+    kMiscStatus,
+    IDS_QUELLISSPECCHECK,
+    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+    kInterfaces,
+};
+
+CQuellisSpecCheckCtrl::CQuellisSpecCheckCtrlFactory CQuellisSpecCheckCtrl::factory;
+
+CQuellisSpecCheckCtrl::CQuellisSpecCheckCtrlFactory::CQuellisSpecCheckCtrlFactory()
+    : ObjectFactory(CLSID_QuellisSpecCheck, kProgId,
+                    &fw::CreateComObject<CQuellisSpecCheckCtrl>) {}
+
+bool CQuellisSpecCheckCtrl::CQuellisSpecCheckCtrlFactory::UpdateRegistry(bool doRegister) {
+    if (!doRegister) return fw::UnregisterClass(CLSID_QuellisSpecCheck, kProgId);
+    const fw::ControlClassInfo info = {
+        &CLSID_QuellisSpecCheck, kProgId, IDS_QUELLISSPECCHECK, IDB_QUELLISSPECCHECK,
+        L"Apartment", kMiscStatus, kInfo.typeLib,
+    };
+    return fw::RegisterControlClass(fw::Module::Instance(), info);
+}
+
+CQuellisSpecCheckCtrl::CQuellisSpecCheckCtrl(IUnknown* outer)
+    : OleControl(outer, kInfo), typeInfo_(kInfo.typeLib, DIID__DQuellisSpecCheck) {}
+
+void* CQuellisSpecCheckCtrl::ControlInterface(REFIID iid) {
+    if (IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, DIID__DQuellisSpecCheck)) {
+        return static_cast<IDispatch*>(this);
+    }
+    return nullptr;
+}
+
+STDMETHODIMP CQuellisSpecCheckCtrl::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP CQuellisSpecCheckCtrl::GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return typeInfo_.Get(lcid, info);
+}
+
+STDMETHODIMP CQuellisSpecCheckCtrl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count,
+                                                  LCID lcid, DISPID* ids) {
+    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    if (!names || !ids) return E_POINTER;
+    return typeInfo_.GetIDsOfNames(names, count, lcid, ids);
+}
+
+STDMETHODIMP CQuellisSpecCheckCtrl::Invoke(DISPID id, REFIID iid, LCID, WORD flags,
+                                           DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
+                                           UINT*) {
+    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    return fw::InvokeDispatchTable(*this, kDispatchMap, id, flags, params, result, excep);
+}
+
+void CQuellisSpecCheckCtrl::OnDraw(HDC hdc, const RECT& bounds) {
+    FillRect(hdc, &bounds, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    Ellipse(hdc, bounds.left, bounds.top, bounds.right, bounds.bottom);
+}
+
+void CQuellisSpecCheckCtrl::DoPropExchange(fw::PropExchange& px) {
+    DWORD loaded = 0;
+    px.ExchangeVersion(loaded, kPersistVersion, true);
+    OleControl::DoPropExchange(px);
+}
+
+std::vector<CLSID> CQuellisSpecCheckCtrl::PropPageIds() { return {CLSID_QuellisSpecCheckPropPage}; }
+
+BSTR ResultString(const std::string& text) { return fw::NarrowToBstr(text, CP_THREAD_ACP); }

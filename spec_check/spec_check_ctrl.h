@@ -1,0 +1,67 @@
+// The spec-check control: fifteen parameterless dispatch methods, each answering one item of the
+// PC's specification as a string.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "dispatch.h"
+#include "factory.h"
+#include "ole_control.h"
+
+extern const CLSID CLSID_QuellisSpecCheckPropPage;
+
+class CQuellisSpecCheckCtrl : public fw::OleControl, public IDispatch {
+public:
+    explicit CQuellisSpecCheckCtrl(IUnknown* outer);
+    FW_DELEGATING_IUNKNOWN
+
+    static const fw::ControlInfo kInfo;
+    static const wchar_t kProgId[];
+
+    // IDispatch
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
+                               DISPID* ids) override;
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
+                        VARIANT* result, EXCEPINFO* excep, UINT* argErr) override;
+
+    // Dispatch methods, DISPIDs 1 to 15 in this order. Each returns a new BSTR.
+    BSTR GetStringCPU();
+    BSTR GetStringOS();
+    BSTR GetStringMEMORY();
+    BSTR GetStringDirectX();
+    BSTR GetStringVGA();
+    BSTR GetStringSOUND();
+    BSTR GetStringVGAVer();
+    BSTR GetStringVGADriver();
+    BSTR GetStringVGAID();
+    BSTR GetStringCPUBit();
+    BSTR GetStringMacAddress();
+    BSTR GetStringVGAMemory();
+    BSTR GetStringCPUID();
+    BSTR GetStringSpecVer();
+    BSTR GetStringHDDID();
+
+    // OleControl
+    void OnDraw(HDC hdc, const RECT& bounds) override;
+    void DoPropExchange(fw::PropExchange& px) override;
+    std::vector<CLSID> PropPageIds() override;
+    void* ControlInterface(REFIID iid) override;
+
+    class CQuellisSpecCheckCtrlFactory : public fw::ObjectFactory {
+    public:
+        CQuellisSpecCheckCtrlFactory();
+        bool UpdateRegistry(bool doRegister) override;
+    };
+    static CQuellisSpecCheckCtrlFactory factory;
+
+private:
+    fw::DispatchTypeInfo typeInfo_;
+};
+
+// Every method's last step: narrow text in the thread's ANSI code page becomes the BSTR.
+BSTR ResultString(const std::string& text);

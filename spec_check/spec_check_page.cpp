@@ -1,0 +1,22 @@
+#include "spec_check_page.h"
+
+#include "registration.h"
+#include "resource.h"
+#include "spec_check_ctrl.h"
+
+CQuellisSpecCheckPropPage::CQuellisSpecCheckPropPageFactory CQuellisSpecCheckPropPage::factory;
+
+CQuellisSpecCheckPropPage::CQuellisSpecCheckPropPageFactory::CQuellisSpecCheckPropPageFactory()
+    : ObjectFactory(CLSID_QuellisSpecCheckPropPage, L"QUELLISSPECCHECK.QuellisSpecCheckPropPage.1",
+                    &fw::CreateComObject<CQuellisSpecCheckPropPage>) {}
+
+bool CQuellisSpecCheckPropPage::CQuellisSpecCheckPropPageFactory::UpdateRegistry(bool doRegister) {
+    // The page's ProgID stays with the factory: only its CLSID is registered.
+    if (!doRegister) return fw::UnregisterClass(CLSID_QuellisSpecCheckPropPage, nullptr);
+    return fw::RegisterPropertyPageClass(fw::Module::Instance(), CLSID_QuellisSpecCheckPropPage,
+                                         IDS_QUELLISSPECCHECK_PPG);
+}
+
+CQuellisSpecCheckPropPage::CQuellisSpecCheckPropPage(IUnknown* outer)
+    : PropertyPage(outer, CLSID_QuellisSpecCheckPropPage, IDD_PROPPAGE_QUELLISSPECCHECK,
+                   IDS_QUELLISSPECCHECK_PPG_CAPTION) {}

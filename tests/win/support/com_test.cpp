@@ -1,0 +1,35 @@
+#include "com_test.h"
+
+namespace testing_support {
+
+HRESULT CallByName(IDispatch* object, const wchar_t* name, VARIANT* result) {
+    DISPID id = 0;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) return hr;
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, result,
+                          nullptr, nullptr);
+}
+
+bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value) {
+    fw::RegKey k;
+    if (k.OpenW(root, key.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
+    wchar_t buf[2048] = {};
+    DWORD size = sizeof(buf) - sizeof(wchar_t);
+    DWORD type = 0;
+    if (RegQueryValueExW(k.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+    if (value) *value = buf;
+    return true;
+}
+
+bool KeyExists(HKEY root, const std::wstring& key) {
+    fw::RegKey k;
+    return k.OpenW(root, key.c_str(), KEY_QUERY_VALUE) == ERROR_SUCCESS;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,29 @@
+// Helpers shared by the Windows tests.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "raii.h"
+
+namespace testing_support {
+
+// An apartment for the test's thread, entered once per test program.
+class ComEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    void TearDown() override { CoUninitialize(); }
+};
+
+// Calls a parameterless method by name through IDispatch; the HRESULT of the whole call.
+HRESULT CallByName(IDispatch* object, const wchar_t* name, VARIANT* result);
+
+// Reads a string value of HKCR (or another root); nullopt-like empty flag when absent.
+bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value);
+bool KeyExists(HKEY root, const std::wstring& key);
+
+}  // namespace testing_support
