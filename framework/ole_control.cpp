@@ -1121,7 +1121,23 @@ STDMETHODIMP OleControl::HandsOffStorage() {
 STDMETHODIMP OleControl::GetClassInfo(ITypeInfo** info) {
     if (!info) return E_POINTER;
     *info = nullptr;
-    return LoadTypeInfo(info_.typeLib, LOCALE_SYSTEM_DEFAULT, *info_.clsid, info);
+    const HRESULT hr = LoadTypeInfo(info_.typeLib, LOCALE_SYSTEM_DEFAULT, *info_.clsid, info);
+    if (SUCCEEDED(hr)) return hr;
+    // Not found through the registry (not registered, or only under another language): the
+    // module carries its own type library.
+    try {
+        const std::wstring path(Module::FileName());
+        ComPtr<ITypeLib> lib;
+        if (path.empty() || FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib.put()))) return hr;
+        TLIBATTR* attr = nullptr;
+        if (FAILED(lib->GetLibAttr(&attr)) || !attr) return hr;
+        const bool ours = IsEqualGUID(attr->guid, *info_.typeLib.libid) != FALSE;
+        lib->ReleaseTLibAttr(attr);
+        if (!ours) return hr;
+        return lib->GetTypeInfoOfGuid(*info_.clsid, info);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 STDMETHODIMP OleControl::GetGUID(DWORD kind, GUID* guid) {
