@@ -21,5 +21,5 @@ test: build
 	@cd $(BUILD) && ctest -j2 --output-on-failure
 
 clean:
-	@[ ! -d $(BUILD)/wineprefix ] || WINEPREFIX=$(CURDIR)/$(BUILD)/wineprefix wineserver -k 2>/dev/null || true
+	@[ ! -d $(BUILD)/wineprefix ] || scripts/prefix stop $(CURDIR)/$(BUILD)/wineprefix 2>/dev/null || true
 	rm -rf $(BUILD)

@@ -9,9 +9,10 @@ HRESULT LoadTypeInfo(const TypeLibId& lib, LCID lcid, REFGUID guid, ITypeInfo** 
     *info = nullptr;
     ComPtr<ITypeLib> typeLib;
     HRESULT hr = LoadRegTypeLib(*lib.libid, lib.major, lib.minor, lcid, typeLib.put());
-    // A caller in another locale still gets the library registered for the neutral one.
-    if (FAILED(hr) && lcid != LOCALE_NEUTRAL) {
-        hr = LoadRegTypeLib(*lib.libid, lib.major, lib.minor, LOCALE_NEUTRAL, typeLib.put());
+    // The system looks only at the caller's language and the neutral one; a caller in another
+    // locale still gets the library.
+    if (FAILED(hr) && lcid != lib.lcid) {
+        hr = LoadRegTypeLib(*lib.libid, lib.major, lib.minor, lib.lcid, typeLib.put());
     }
     if (FAILED(hr)) return hr;
     return typeLib->GetTypeInfoOfGuid(guid, info);

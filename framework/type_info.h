@@ -10,9 +10,11 @@ struct TypeLibId {
     const GUID* libid;
     WORD major;
     WORD minor;
+    LCID lcid;  // the locale the library is registered for
 };
 
-// LoadRegTypeLib(lib) then GetTypeInfoOfGuid(guid).
+// LoadRegTypeLib(lib) then GetTypeInfoOfGuid(guid). A caller's locale for which the library is not
+// registered gets the library's own locale.
 HRESULT LoadTypeInfo(const TypeLibId& lib, LCID lcid, REFGUID guid, ITypeInfo** info);
 
 }  // namespace fw

@@ -38,7 +38,9 @@ STDAPI DllRegisterServer() {
 }
 
 STDAPI DllUnregisterServer() {
-    if (FAILED(fw::UnregisterModuleTypeLib(CQuellisSpecCheckCtrl::kInfo.typeLib, 0))) {
+    // Unregistered for the locale it was registered for (locale 0 would find no entry).
+    const fw::TypeLibId& lib = CQuellisSpecCheckCtrl::kInfo.typeLib;
+    if (FAILED(fw::UnregisterModuleTypeLib(lib, lib.lcid))) {
         return SELFREG_E_TYPELIB;
     }
     if (!fw::Module::UpdateRegistryAll(false)) return SELFREG_E_CLASS;

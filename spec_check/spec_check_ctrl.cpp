@@ -52,7 +52,7 @@ const wchar_t CQuellisSpecCheckCtrl::kProgId[] = L"QUELLISSPECCHECK.QuellisSpecC
 
 const fw::ControlInfo CQuellisSpecCheckCtrl::kInfo = {
     &CLSID_QuellisSpecCheck,
-    {&LIBID_QUELLISSPECCHECKLib, 1, 0},
+    {&LIBID_QUELLISSPECCHECKLib, 1, 0, 0x0409},
     &DIID__DQuellisSpecCheck,
     &DIID__DQuellisSpecCheckEvents,
     kMiscStatus,

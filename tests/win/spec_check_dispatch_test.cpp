@@ -116,7 +116,7 @@ std::wstring DocString(ITypeLib* lib, INT index, std::wstring* name = nullptr,
 
 TEST(SpecCheckTypeLibrary, LibraryInterfacesAndClassAreAsDeclared) {
     ComPtr<ITypeLib> lib;
-    ASSERT_EQ(LoadRegTypeLib(LIBID_QUELLISSPECCHECKLib, 1, 0, 0, lib.put()), S_OK);
+    ASSERT_EQ(LoadRegTypeLib(LIBID_QUELLISSPECCHECKLib, 1, 0, 0x0409, lib.put()), S_OK);
     TLIBATTR* libAttr = nullptr;
     ASSERT_EQ(lib->GetLibAttr(&libAttr), S_OK);
     EXPECT_EQ(libAttr->lcid, 0x0409u);
@@ -240,7 +240,7 @@ protected:
     }
     void TearDown() override {
         RegKey key;
-        ASSERT_EQ(key.CreateW(HKEY_LOCAL_MACHINE, kPath), ERROR_SUCCESS);
+        ASSERT_EQ(CreateKey(key), ERROR_SUCCESS);
         RegDeleteValueW(key.get(), L"ProcessorNameString");
         for (const auto& v : saved_) {
             RegSetValueExW(key.get(), v.name.c_str(), 0, v.type, v.data.data(),
@@ -248,9 +248,14 @@ protected:
         }
         SetThreadLocale(LOCALE_USER_DEFAULT);
     }
+    // The hardware branch lives only in memory: a key recreated there must be volatile too.
+    static LONG CreateKey(RegKey& key) {
+        return RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, REG_OPTION_VOLATILE,
+                               KEY_READ | KEY_WRITE, nullptr, key.put(), nullptr);
+    }
     void SetName(DWORD type, const void* data, size_t bytes) {
         RegKey key;
-        ASSERT_EQ(key.CreateW(HKEY_LOCAL_MACHINE, kPath), ERROR_SUCCESS);
+        ASSERT_EQ(CreateKey(key), ERROR_SUCCESS);
         ASSERT_EQ(RegSetValueExW(key.get(), L"ProcessorNameString", 0, type,
                                  static_cast<const BYTE*>(data), static_cast<DWORD>(bytes)),
                   ERROR_SUCCESS);

@@ -79,7 +79,7 @@ protected:
         EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, page + L"\\ProgID"));
         EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"QUELLISSPECCHECK.QuellisSpecCheckPropPage.1"));
         ComPtr<ITypeLib> lib;
-        EXPECT_EQ(LoadRegTypeLib(LIBID_QUELLISSPECCHECKLib, 1, 0, 0, lib.put()), S_OK);
+        EXPECT_EQ(LoadRegTypeLib(LIBID_QUELLISSPECCHECKLib, 1, 0, 0x0409, lib.put()), S_OK);
     }
 
     static void ExpectCategoriesDescribed() {
@@ -129,7 +129,7 @@ TEST_F(Registration, UnregisteringRemovesClassesAndKeepsCategories) {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey(kPageClsid)));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kProgId));
     ComPtr<ITypeLib> lib;
-    EXPECT_NE(LoadRegTypeLib(LIBID_QUELLISSPECCHECKLib, 1, 0, 0, lib.put()), S_OK);
+    EXPECT_NE(LoadRegTypeLib(LIBID_QUELLISSPECCHECKLib, 1, 0, 0x0409, lib.put()), S_OK);
     ExpectCategoriesDescribed();
     ComPtr<IUnknown> object;
     EXPECT_EQ(CoCreateInstance(CLSID_QuellisSpecCheck, nullptr, CLSCTX_INPROC_SERVER,
@@ -138,16 +138,29 @@ TEST_F(Registration, UnregisteringRemovesClassesAndKeepsCategories) {
 }
 
 TEST_F(Registration, ModuleWithoutTypeLibraryWritesNoClass) {
-    // A copy of the module whose TYPELIB resource is removed.
+    // A copy of the module whose embedded type library is damaged (its "MSFT" signature).
     wchar_t temp[MAX_PATH];
     ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
     const std::wstring copy = std::wstring(temp) + L"notypelib.ocx";
-    ASSERT_TRUE(CopyFileW(path_.c_str(), copy.c_str(), FALSE));
-    HANDLE update = BeginUpdateResourceW(copy.c_str(), FALSE);
-    ASSERT_NE(update, nullptr);
-    ASSERT_TRUE(UpdateResourceW(update, L"TYPELIB", MAKEINTRESOURCEW(1),
-                                MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN), nullptr, 0));
-    ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
+    std::string bytes;
+    {
+        fw::Handle in(CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(in.valid());
+        bytes.resize(GetFileSize(in.get(), nullptr));
+        DWORD read = 0;
+        ASSERT_TRUE(ReadFile(in.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr));
+    }
+    const size_t at = bytes.find("MSFT");
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, 4, "XXXX");
+    {
+        fw::Handle out(CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(out.valid());
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(out.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                              nullptr));
+    }
 
     ASSERT_EQ(unreg_(), S_OK);
     HMODULE broken = LoadLibraryW(copy.c_str());
