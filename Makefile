@@ -1,5 +1,6 @@
 # The two entry points: `make demo` and `make test`. Both install what is missing first.
 BUILD ?= build
+MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release
 
 .PHONY: all setup build demo test bench clean
