@@ -187,6 +187,13 @@ TEST(ModuleState, CanUnloadOnlyWithoutObjectsOrLocks) {
         reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
     ASSERT_TRUE(canUnload && getClass);
     EXPECT_EQ(canUnload(), S_OK);
+    const char* const exports[] = {"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer",
+                                   "DllUnregisterServer"};
+    for (WORD ordinal = 1; ordinal <= 4; ++ordinal) {
+        EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))),
+                  reinterpret_cast<void*>(GetProcAddress(module, exports[ordinal - 1])))
+            << exports[ordinal - 1];
+    }
 
     ComPtr<IClassFactory> factory;
     ASSERT_EQ(getClass(CLSID_QuellisSpecCheck, IID_IClassFactory, factory.put_void()), S_OK);
@@ -214,6 +221,74 @@ TEST(ModuleState, CanUnloadOnlyWithoutObjectsOrLocks) {
     factory.Reset();
     pageFactory.Reset();
     FreeLibrary(module);
+}
+
+TEST(Resources, StringsVersionBitmapDialogAndManifest) {
+    std::wstring path;
+    ASSERT_TRUE(ReadString(HKEY_CLASSES_ROOT, ClassKey(CLSID_QuellisSpecCheck) + L"\\InprocServer32",
+                           nullptr, &path));
+    HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(fw::LoadResString(module, 1), L"VarnokSpecCheck Control");
+    EXPECT_EQ(fw::LoadResString(module, 2), L"VarnokSpecCheck Property Page");
+    EXPECT_EQ(fw::LoadResString(module, 200), L"General");
+    const WORD korean = MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN);
+    EXPECT_NE(FindResourceExW(module, L"TYPELIB", MAKEINTRESOURCEW(1), korean), nullptr);
+    EXPECT_NE(FindResourceExW(module, RT_MANIFEST, MAKEINTRESOURCEW(2),
+                              MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)),
+              nullptr);
+
+    HRSRC bitmap = FindResourceExW(module, RT_BITMAP, MAKEINTRESOURCEW(1), korean);
+    ASSERT_NE(bitmap, nullptr);
+    const auto* info = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, bitmap)));
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->biWidth, 16);
+    EXPECT_EQ(info->biHeight, 15);
+    EXPECT_EQ(info->biBitCount, 4);
+
+    HRSRC dialog = FindResourceExW(module, RT_DIALOG, MAKEINTRESOURCEW(200), korean);
+    ASSERT_NE(dialog, nullptr);
+    const auto* tmpl = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(module, dialog)));
+    ASSERT_NE(tmpl, nullptr);
+    EXPECT_EQ(tmpl->style, 0x40000040u);
+    EXPECT_EQ(tmpl->cdit, 1);
+    EXPECT_EQ(tmpl->cx, 250);
+    EXPECT_EQ(tmpl->cy, 62);
+    FreeLibrary(module);
+
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &handle);
+    ASSERT_GT(size, 0u);
+    std::string block(size, '\0');
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT len = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &len));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00010003u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0x00010003u);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
+    EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0u);
+    const struct {
+        const wchar_t* key;
+        const wchar_t* value;
+    } strings[] = {
+        {L"FileDescription", L"VarnokSpecCheck ActiveX Control Module"},
+        {L"FileVersion", L"1.0.1.3"},
+        {L"InternalName", L"VarnokSpecCheck.ocx"},
+        {L"OriginalFilename", L"VarnokSpecCheck.OCX"},
+        {L"ProductName", L"VarnokSpecCheck"},
+        {L"ProductVersion", L"1.0.1.3"},
+    };
+    for (const auto& s : strings) {
+        wchar_t* value = nullptr;
+        const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + s.key;
+        ASSERT_TRUE(VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value),
+                                   &len))
+            << s.key;
+        EXPECT_STREQ(value, s.value);
+    }
 }
 
 }  // namespace
