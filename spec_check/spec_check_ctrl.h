@@ -1,5 +1,5 @@
-// The spec-check control: fifteen parameterless dispatch methods, each answering one item of the
-// PC's specification as a string.
+// The spec-check control: fifteen parameterless dispatch methods, each answering one fact about the
+// PC as a string.
 #pragma once
 
 #include <windows.h>
