@@ -19,6 +19,9 @@
 // One root (HKCR, HKCU, HKLM or their long names) and one block. A key entry is an optional flag
 // (NoRemove, ForceRemove, Delete), a name (bare word or 'quoted'), an optional default value
 // (= s 'text' or = d 'number') and an optional block. A value entry is `val name = s|d '...'`.
+// Bare words hold letters, digits, . _ - and braced GUIDs; the flags and `val` are keywords in
+// any case (quote them to use them as names). Layout is free, except that two names in a row on
+// one line are refused: the first one was meant as a flag. Numbers are decimal or 0x hex.
 // '' inside quotes is one quote. %NAME% in any name or quoted text is replaced by the caller's
 // value for NAME (case-insensitive), %% is one %. Substitution happens per token after the text
 // has been split, so a replacement is taken literally: a quote or % in it never changes the
