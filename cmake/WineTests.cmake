@@ -43,20 +43,35 @@ function(wine_add_gtest name)
   endif()
 endfunction()
 
-# wine_add_script_test(<file.js|file.vbs> [TIMEOUT s] [LOCK resource...])
+# wine_add_script_test(<file.js|file.vbs> [TIMEOUT s] [LOCK resource...] [WINVER version]
+#                      [ARGS argument...] [ENV NAME=value...])
 # A page script run by the prefix's 32-bit cscript.exe; it must end with "N passed, 0 failed".
+# ARGS go to the script; one written "path:<linux path>" (generator expressions allowed) goes as
+# that file's Windows path. WINVER sets the Windows version Wine reports to cscript.exe for the
+# run (winxp, win7, ...) and names the test script.<file>.<version>. ENV sets environment
+# variables that the script host and the programs it starts see.
+# The version is one setting for every cscript.exe of the prefix, so every script test holds the
+# "cscript-version" lock: a test without WINVER always runs with the prefix's default version.
 function(wine_add_script_test file)
-  cmake_parse_arguments(T "" "TIMEOUT" "LOCK" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT;WINVER" "LOCK;ARGS;ENV" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
   get_filename_component(abs ${file} ABSOLUTE)
   get_filename_component(base ${file} NAME)
-  add_test(NAME script.${base}
-           COMMAND ${SCRIPTS_DIR}/run-script ${WINE_RUN} ${abs} ${CMAKE_CURRENT_BINARY_DIR})
-  set_tests_properties(script.${base} PROPERTIES FIXTURES_REQUIRED "wine;display"
-                       TIMEOUT ${T_TIMEOUT})
-  if(T_LOCK)
-    set_tests_properties(script.${base} PROPERTIES RESOURCE_LOCK "${T_LOCK}")
+  set(name script.${base})
+  set(winver_option)
+  if(T_WINVER)
+    set(name ${name}.${T_WINVER})
+    set(winver_option --winver ${T_WINVER})
+  endif()
+  add_test(NAME ${name}
+           COMMAND ${SCRIPTS_DIR}/run-script ${winver_option} ${WINE_RUN} ${abs}
+                   ${CMAKE_CURRENT_BINARY_DIR} ${T_ARGS})
+  set(locks cscript-version ${T_LOCK})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "wine;display"
+                       TIMEOUT ${T_TIMEOUT} RESOURCE_LOCK "${locks}")
+  if(T_ENV)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${T_ENV}")
   endif()
 endfunction()

@@ -1,0 +1,87 @@
+// What a portal page does to start the game: tells the launcher control where the game's
+// installation directory is recorded, hands it the launch parameters, the program and its
+// argument, and calls Execute. Here the game is the sample game, installed first under
+// C:\VarnokDemo\Program Files\Game; it records what it received, and this page prints that.
+// Argument: the sample game's Windows path.
+var ROOT = "C:\\VarnokDemo";
+var INSTALL_DIR = ROOT + "\\Program Files\\Game";
+var GAME = INSTALL_DIR + "\\Game.exe";
+var RECORD = ROOT + "\\game-record.txt";
+var KEY = "Software\\VarnokDemo";
+
+var shell = WScript.CreateObject("WScript.Shell");
+var fso = new ActiveXObject("Scripting.FileSystemObject");
+
+// Wine's script host has no WScript.Sleep; ping.exe waits a second between its echoes.
+function pause(ms) {
+    try { WScript.Sleep(ms); } catch (e) {
+        shell.Run("ping.exe -n " + (Math.ceil(ms / 1000) + 1) + " 127.0.0.1", 0, true);
+    }
+}
+function readText(path) {
+    try {
+        var f = fso.OpenTextFile(path, 1);
+        var text = f.AtEndOfStream ? "" : f.ReadAll();
+        f.Close();
+        return text.replace(/\r/g, "");
+    } catch (e) { return ""; }
+}
+
+function main() {
+    if (WScript.Arguments.length < 1) {
+        WScript.Echo("usage: launcher_page.js <path of the sample game>");
+        return;
+    }
+    // The installation the page expects to find.
+    if (!fso.FolderExists(ROOT)) fso.CreateFolder(ROOT);
+    if (!fso.FolderExists(ROOT + "\\Program Files")) fso.CreateFolder(ROOT + "\\Program Files");
+    if (!fso.FolderExists(INSTALL_DIR)) fso.CreateFolder(INSTALL_DIR);
+    fso.CopyFile(WScript.Arguments.Item(0), GAME, true);
+    if (fso.FileExists(RECORD)) fso.DeleteFile(RECORD);
+    shell.RegWrite("HKCU\\" + KEY + "\\InstallDir", INSTALL_DIR, "REG_SZ");
+
+    // The game inherits these; Wine's script host cannot set them, so the demo sets them too.
+    var env = shell.Environment("PROCESS");
+    try { env.Item("SAMPLE_GAME_OUT") = RECORD; } catch (e) {}
+    try { env.Item("SAMPLE_GAME_KEY") = "HKCU\\" + KEY; } catch (e) {}
+
+    WScript.Echo("VarnokLauncher starting the game");
+    WScript.Echo("  installed at  " + GAME + " (HKCU\\" + KEY + ", InstallDir)");
+    var ctl = new ActiveXObject("QuellisLauncher.QuellisLauncherVistaPlay");
+    ctl.SetRegInfo(1, KEY, "InstallDir");
+    ctl.SetRegParam("member=demo-player;session=5F21C0", "server=eu-1 channel=3");
+    ctl.AddPathName("\\Game.exe");
+    ctl.AddParmeter("-autologin -window");
+    var result = ctl.Execute();
+    WScript.Echo("  Execute()     " + result);
+    if (result !== 0) return;
+
+    var deadline = new Date().getTime() + 20000, text = "";
+    while (new Date().getTime() < deadline) {
+        text = readText(RECORD);
+        if (text.indexOf("A_Param=") >= 0) break;
+        pause(250);
+    }
+    if (text == "") {
+        WScript.Echo("  the game left no record within 20 s");
+        return;
+    }
+    WScript.Echo("What the game received");
+    var lines = text.split("\n");
+    for (var i = 0; i < lines.length; i++) {
+        var eq = lines[i].indexOf("=");
+        if (eq < 0) continue;
+        var name = lines[i].substring(0, eq), value = lines[i].substring(eq + 1);
+        var bar = value.lastIndexOf("|");
+        if (name != "module" && name != "cmdline" && bar >= 0) {
+            value = "\"" + value.substring(0, bar) + "\" (" + value.substring(bar + 1) + " bytes)";
+        }
+        var label = {module: "program", cmdline: "command line"}[name] || name;
+        while (label.length < 13) label += " ";
+        WScript.Echo("  " + label + " " + value);
+    }
+}
+
+try { main(); } catch (e) {
+    WScript.Echo("  failed: exception " + (e.number >>> 0).toString(16) + " " + e.message);
+}
