@@ -77,13 +77,20 @@ LONG DeleteTree(HKEY parent, const wchar_t* name) {
     LONG rc = key.OpenW(parent, name, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE);
     if (IsMissing(rc)) return ERROR_SUCCESS;
     if (rc != ERROR_SUCCESS) return rc;
-    // Key names hold at most 255 characters.
-    std::wstring child(256, L'\0');
-    for (;;) {
-        DWORD length = static_cast<DWORD>(child.size());
-        rc = RegEnumKeyExW(key.get(), 0, child.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    // The sub-keys' names are read first and deleted after, so that a sub-key that cannot be
+    // deleted ends the walk with an error instead of being met again and again.
+    // Buffers live on the heap: the walk recurses once per level of the tree.
+    std::vector<std::wstring> children;
+    std::wstring buffer(256, L'\0');  // key names hold at most 255 characters
+    for (DWORD index = 0;; ++index) {
+        DWORD length = static_cast<DWORD>(buffer.size());
+        rc = RegEnumKeyExW(key.get(), index, buffer.data(), &length, nullptr, nullptr, nullptr,
+                           nullptr);
         if (rc == ERROR_NO_MORE_ITEMS) break;
         if (rc != ERROR_SUCCESS) return rc;
+        children.emplace_back(buffer.data(), length);
+    }
+    for (const std::wstring& child : children) {
         rc = DeleteTree(key.get(), child.c_str());
         if (rc != ERROR_SUCCESS) return rc;
     }
