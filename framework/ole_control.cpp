@@ -1302,4 +1302,13 @@ STDMETHODIMP OleControl::EnumDAdvise(IEnumSTATDATA** e) {
     return holder ? holder->EnumAdvise(e) : E_OUTOFMEMORY;
 }
 
+HWND OleControl::MessageOwnerWindow() {
+    if (state_->hwnd && IsWindow(state_->hwnd)) return state_->hwnd;
+    ComPtr<IOleInPlaceSite> site = state_->ipSite;
+    if (!site && state_->clientSite) state_->clientSite.As(site);
+    HWND owner = nullptr;
+    if (site && site->GetWindow(&owner) == S_OK) return owner;
+    return nullptr;
+}
+
 }  // namespace fw

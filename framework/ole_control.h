@@ -176,6 +176,10 @@ protected:
     OleControl(IUnknown* outer, const ControlInfo& info);
     ~OleControl() override;
 
+    // The window a message box of the control should be owned by: the control's own window while
+    // it is in-place active with one, else the window its in-place site reports, else none.
+    HWND MessageOwnerWindow();
+
     // Exchanges the extent (HIMETRIC) under the two names given, as LONGs (VT_I4) or, with
     // asUnsigned, as ULONGs (VT_UI4). A loaded negative (or, unsigned, above LONG_MAX) size keeps
     // the default extent for that axis.

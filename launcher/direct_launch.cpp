@@ -1,0 +1,124 @@
+// Launches in this process: the game from its installation directory, or a board game from the
+// system folder.
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "launcher/rules/launch_rules.h"
+#include "launcher_ctrl.h"
+#include "raii.h"
+
+namespace {
+
+constexpr REGSAM kLaunchKeyAccess = KEY_QUERY_VALUE | KEY_SET_VALUE;
+
+void SetResult(LONG* result, LONG code) {
+    if (result) *result = code;
+}
+
+bool WriteField(HKEY key, const char* name, const char* field, size_t size) {
+    // The whole field: the text, its terminator and the zero bytes behind it.
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(field),
+                          static_cast<DWORD>(size)) == ERROR_SUCCESS;
+}
+
+// Starts the program by its full name, so that a blank in the directory never lets the system
+// pick another program from the command line's first word. The handles are closed at once.
+bool Start(const launcher::Launch& launch) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::vector<char> commandLine(launch.commandLine.begin(), launch.commandLine.end());
+    commandLine.push_back('\0');
+    if (!CreateProcessA(launch.program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &info)) {
+        return false;
+    }
+    fw::Handle process(info.hProcess);
+    fw::Handle thread(info.hThread);
+    return true;
+}
+
+}  // namespace
+
+bool IsVistaOrLater() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    static_assert(sizeof(OSVERSIONINFOA) == 148);
+    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+           version.dwMajorVersion >= 6;
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::Execute(LONG* IReturn) {
+    SetResult(IReturn, 0);
+    const HRESULT hr = IsVistaOrLater() ? ExecuteVista(IReturn) : ExecuteWin(IReturn);
+    return SUCCEEDED(hr) ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteBoardGame(LONG* IReturn) {
+    SetResult(IReturn, 0);
+    const HRESULT hr =
+        IsVistaOrLater() ? ExecuteVistaBoardGame(IReturn) : ExecuteWinBoardGame(IReturn);
+    return SUCCEEDED(hr) ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWin(LONG* IReturn) {
+    fw::RegKey key;
+    if (m_bRegInfoRefused || key.OpenA(m_hRootKey, m_szRegKey, kLaunchKeyAccess) != ERROR_SUCCESS) {
+        SetResult(IReturn, 1);
+        return S_FALSE;
+    }
+    std::array<char, launcher::kDirectoryBufferSize> directory{};
+    DWORD size = static_cast<DWORD>(directory.size());
+    if (RegQueryValueExA(key.get(), m_szValueName, nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(directory.data()), &size) != ERROR_SUCCESS) {
+        SetResult(IReturn, 2);
+        return S_FALSE;
+    }
+    if (!WriteField(key.get(), "C_Param", m_szReg1, sizeof m_szReg1)) {
+        SetResult(IReturn, 3);
+        return S_FALSE;
+    }
+    if (!WriteField(key.get(), "R_Param", m_szReg2, sizeof m_szReg2)) {
+        SetResult(IReturn, 4);
+        return S_FALSE;
+    }
+    key.Close();
+
+    // Only the bytes the read returned count, whether or not they hold a terminator.
+    const std::string installDir = launcher::TextOfValue(
+        directory.data(), std::min<size_t>(size, directory.size()));
+    const auto launch = launcher::ComposeGameLaunch(installDir, m_szPathName, m_szParam);
+    if (!launch || !Start(*launch)) SetResult(IReturn, 9);
+    return S_OK;
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWinBoardGame(LONG* IReturn) {
+    fw::RegKey key;
+    if (!m_bRegInfoRefused &&
+        key.OpenA(m_hRootKey, m_szRegKey, kLaunchKeyAccess) != ERROR_SUCCESS) {
+        RegCreateKeyA(HKEY_LOCAL_MACHINE, m_szRegKey, key.put());
+    }
+    if (!key || !WriteField(key.get(), "C_Param", m_szReg1, sizeof m_szReg1)) {
+        SetResult(IReturn, 3);
+        return S_FALSE;
+    }
+    if (!WriteField(key.get(), "R_Param", m_szReg2, sizeof m_szReg2)) {
+        SetResult(IReturn, 4);
+        return S_FALSE;
+    }
+    if (!WriteField(key.get(), "A_Param", m_szParam, sizeof m_szParam)) {
+        SetResult(IReturn, 5);
+        return S_FALSE;
+    }
+    key.Close();
+
+    std::array<char, launcher::kDirectoryBufferSize> windows{};
+    GetWindowsDirectoryA(windows.data(), static_cast<UINT>(windows.size()));
+    const auto launch = launcher::ComposeBoardGameLaunch(windows.data(), m_szPathName, m_szParam);
+    const bool started = launch && Start(*launch);
+    ZeroMemory(m_szParam, sizeof m_szParam);
+    ZeroMemory(m_szPathName, sizeof m_szPathName);
+    if (!started) SetResult(IReturn, 9);
+    return S_OK;
+}

@@ -1,0 +1,73 @@
+// The launch settings a page hands over before it asks for a launch.
+#include "launcher/rules/launch_rules.h"
+#include "launcher_ctrl.h"
+#include "text.h"
+
+namespace {
+
+HKEY RootOf(short keyType) {
+    switch (launcher::RootNumber(keyType)) {
+    case 0: return HKEY_CLASSES_ROOT;
+    case 1: return HKEY_CURRENT_USER;
+    default: return HKEY_LOCAL_MACHINE;
+    }
+}
+
+bool FitsShortField(BSTR text) {
+    return !text || fw::WideToNarrow(text, CP_THREAD_ACP).size() <= launcher::kShortFieldSize - 1;
+}
+
+}  // namespace
+
+STDMETHODIMP CQuellisLauncherVistaPlay::TestMethod(BSTR, LONG, LONG*) { return S_OK; }
+
+STDMETHODIMP CQuellisLauncherVistaPlay::RealMethod(BSTR strTestParam, LONG ITestParam,
+                                                   LONG* IReturn) {
+    return TestMethod(strTestParam, ITestParam, IReturn);
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::SetRegInfo(SHORT i_KeyType, BSTR i_strRegKey,
+                                                   BSTR i_strValueName) {
+    m_hRootKey = RootOf(i_KeyType);
+    // A key path or value name cut to its field would name another key or value: refuse it and
+    // let no launch use the settings until the page names ones that fit.
+    m_bRegInfoRefused = !FitsShortField(i_strRegKey) || !FitsShortField(i_strValueName);
+    if (m_bRegInfoRefused) {
+        ZeroMemory(m_szRegKey, sizeof m_szRegKey);
+        ZeroMemory(m_szValueName, sizeof m_szValueName);
+        return S_OK;
+    }
+    CopyArgToField(i_strRegKey, m_szRegKey, sizeof m_szRegKey);
+    CopyArgToField(i_strValueName, m_szValueName, sizeof m_szValueName);
+    return S_OK;
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::SetRegParam(BSTR i_bstrReg1, BSTR i_bstrReg2) {
+    CopyArgToField(i_bstrReg1, m_szReg1, sizeof m_szReg1);
+    CopyArgToField(i_bstrReg2, m_szReg2, sizeof m_szReg2);
+    return S_OK;
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::AddPathName(BSTR i_bstrAddPath) {
+    return Append(i_bstrAddPath, m_szPathName, "The PathName Parameter is invalid.", true);
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::AddParmeter(BSTR i_bstrParam) {
+    return Append(i_bstrParam, m_szParam, "The Parameter is invalid.", false);
+}
+
+HRESULT CQuellisLauncherVistaPlay::Append(BSTR text, char* field, const char* message,
+                                          bool isPath) {
+    const std::string narrow = fw::WideToNarrow(text, CP_THREAD_ACP);
+    if (isPath && !launcher::IsContainedPath(std::string(field) + narrow)) return Refuse(message);
+    if (launcher::AppendToField(field, launcher::kShortFieldSize, narrow) !=
+        launcher::AppendResult::Appended) {
+        return Refuse(message);
+    }
+    return S_OK;
+}
+
+HRESULT CQuellisLauncherVistaPlay::Refuse(const char* message) {
+    MessageBoxA(MessageOwnerWindow(), message, nullptr, MB_OK);
+    return S_FALSE;
+}

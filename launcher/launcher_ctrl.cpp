@@ -1,0 +1,114 @@
+#include "launcher_ctrl.h"
+
+#include <cstring>
+
+#include "launcher/rules/launch_rules.h"
+#include "text.h"
+
+namespace {
+
+const IID* const kInterfaces[] = {
+    &IID_IQuellisLauncherVistaPlay, &IID_IDispatch,
+    &IID_IViewObjectEx, &IID_IViewObject2, &IID_IViewObject,
+    &IID_IOleInPlaceObjectWindowless, &IID_IOleInPlaceObject, &IID_IOleWindow,
+    &IID_IOleInPlaceActiveObject, &IID_IOleControl, &IID_IOleObject,
+    &IID_IPersistStreamInit, &IID_IPersist, &IID_ISupportErrorInfo,
+    &IID_ISpecifyPropertyPages, &IID_IQuickActivate, &IID_IPersistStorage, &IID_IDataObject,
+    &IID_IProvideClassInfo, &IID_IProvideClassInfo2,
+    nullptr,
+};
+
+constexpr DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE |
+                              OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE |
+                              OLEMISC_SETCLIENTSITEFIRST;
+static_assert(kMiscStatus == 0x20191);
+
+}  // namespace
+
+const fw::ControlInfo CQuellisLauncherVistaPlay::kInfo = {
+    &CLSID_QuellisLauncherVistaPlay,
+    {&LIBID_QuellisLauncherLib, 1, 0, 0x0409},
+    &IID_IQuellisLauncherVistaPlay,
+    nullptr,
+    kMiscStatus,
+    101,
+    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+    kInterfaces,
+};
+
+CQuellisLauncherVistaPlay::Factory CQuellisLauncherVistaPlay::factory;
+
+CQuellisLauncherVistaPlay::Factory::Factory()
+    : ObjectFactory(CLSID_QuellisLauncherVistaPlay, L"QuellisLauncher.QuellisLauncherVistaPlay.1",
+                    &fw::CreateComObject<CQuellisLauncherVistaPlay>) {}
+
+CQuellisLauncherVistaPlay::CQuellisLauncherVistaPlay(IUnknown* outer)
+    : OleControl(outer, kInfo), typeInfo_(kInfo.typeLib, IID_IQuellisLauncherVistaPlay) {}
+
+void* CQuellisLauncherVistaPlay::ControlInterface(REFIID iid) {
+    if (IsEqualIID(iid, IID_IQuellisLauncherVistaPlay) || IsEqualIID(iid, IID_IDispatch)) {
+        return static_cast<IQuellisLauncherVistaPlay*>(this);
+    }
+    if (IsEqualIID(iid, IID_ISupportErrorInfo)) return static_cast<ISupportErrorInfo*>(this);
+    return nullptr;
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return typeInfo_.Get(lcid, info);
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count,
+                                                      LCID lcid, DISPID* ids) {
+    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    if (!names || !ids) return E_POINTER;
+    return typeInfo_.GetIDsOfNames(names, count, lcid, ids);
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags,
+                                               DISPPARAMS* params, VARIANT* result,
+                                               EXCEPINFO* excep, UINT* argErr) {
+    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    fw::ComPtr<ITypeInfo> info;
+    const HRESULT hr = typeInfo_.Get(lcid, info.put());
+    if (FAILED(hr)) return hr;
+    return info->Invoke(static_cast<IQuellisLauncherVistaPlay*>(this), id, flags, params, result,
+                        excep, argErr);
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::InterfaceSupportsErrorInfo(REFIID iid) {
+    return IsEqualIID(iid, IID_IQuellisLauncherVistaPlay) ? S_OK : S_FALSE;
+}
+
+void CQuellisLauncherVistaPlay::OnDraw(HDC, const RECT&) {}
+
+void CQuellisLauncherVistaPlay::DoPropExchange(fw::PropExchange& px) {
+    ExchangeExtent(px, L"_cx", L"_cy", true);
+}
+
+bool CopyArgToField(BSTR text, char* field, size_t size) {
+    if (!text || size == 0) return false;
+    std::memset(field, 0, size);
+    const std::string narrow = fw::WideToNarrow(text, CP_THREAD_ACP);
+    const size_t n = launcher::FittingLength(narrow, size - 1, [](unsigned char byte) {
+        return IsDBCSLeadByteEx(CP_THREAD_ACP, byte) != FALSE;
+    });
+    std::memcpy(field, narrow.data(), n);
+    return true;
+}
+
+BSTR FieldToBstr(const char* field) {
+    const int units = MultiByteToWideChar(CP_THREAD_ACP, 0, field, -1, nullptr, 0);
+    if (units <= 0) return nullptr;
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    if (MultiByteToWideChar(CP_THREAD_ACP, 0, field, -1, wide.data(), units) <= 0) return nullptr;
+    return SysAllocString(wide.c_str());
+}

@@ -1,0 +1,86 @@
+// The launcher control: holds the launch settings a page hands it and starts the game, directly
+// or through an elevated instance of itself.
+#pragma once
+
+#include <windows.h>
+
+#include "VarnokLauncher.h"
+#include "dispatch.h"
+#include "factory.h"
+#include "ole_control.h"
+
+// Stores a BSTR argument in a zero-filled narrow field of `size` bytes (the thread's ANSI code
+// page). A null text leaves the field as it was and answers false. A text too long for the field
+// is cut at a character boundary so that it ends before the field's last byte.
+bool CopyArgToField(BSTR text, char* field, size_t size);
+// A new BSTR from a field's text; null when the conversion fails. The caller frees it.
+BSTR FieldToBstr(const char* field);
+
+class CQuellisLauncherVistaPlay : public fw::OleControl,
+                                  public IQuellisLauncherVistaPlay,
+                                  public ISupportErrorInfo {
+public:
+    explicit CQuellisLauncherVistaPlay(IUnknown* outer);
+    FW_DELEGATING_IUNKNOWN
+
+    static const fw::ControlInfo kInfo;
+
+    // IDispatch, over the registered type information.
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
+                               DISPID* ids) override;
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
+                        VARIANT* result, EXCEPINFO* excep, UINT* argErr) override;
+
+    // IQuellisLauncherVistaPlay
+    STDMETHODIMP TestMethod(BSTR strTestParam, LONG ITestParam, LONG* IReturn) override;
+    STDMETHODIMP RealMethod(BSTR strTestParam, LONG ITestParam, LONG* IReturn) override;
+    STDMETHODIMP SetRegInfo(SHORT i_KeyType, BSTR i_strRegKey, BSTR i_strValueName) override;
+    STDMETHODIMP SetRegParam(BSTR i_bstrReg1, BSTR i_bstrReg2) override;
+    STDMETHODIMP AddPathName(BSTR i_bstrAddPath) override;
+    STDMETHODIMP AddParmeter(BSTR i_bstrParam) override;
+    STDMETHODIMP Execute(LONG* IReturn) override;
+    STDMETHODIMP ExecuteVista(LONG* IReturn) override;
+    STDMETHODIMP ExecuteWin(LONG* IReturn) override;
+    STDMETHODIMP ExecuteBoardGame(LONG* IReturn) override;
+    STDMETHODIMP ExecuteVistaBoardGame(LONG* IReturn) override;
+    STDMETHODIMP ExecuteWinBoardGame(LONG* IReturn) override;
+
+    // ISupportErrorInfo
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override;
+
+    // OleControl
+    void OnDraw(HDC hdc, const RECT& bounds) override;
+    void DoPropExchange(fw::PropExchange& px) override;
+    void* ControlInterface(REFIID iid) override;
+
+    class Factory : public fw::ObjectFactory {
+    public:
+        Factory();
+        bool UpdateRegistry(bool) override { return true; }  // registered by its scripts
+    };
+    static Factory factory;
+
+private:
+    // Shows a refusal of AddPathName or AddParmeter and answers S_FALSE.
+    HRESULT Refuse(const char* message);
+    HRESULT Append(BSTR text, char* field, const char* message, bool isPath);
+
+    // The launch settings.
+    HKEY m_hRootKey = HKEY_LOCAL_MACHINE;
+    char m_szRegKey[256] = {};
+    char m_szValueName[256] = {};
+    char m_szParam[256] = {};
+    char m_szPathName[256] = {};
+    char m_szReg1[2048] = {};
+    char m_szReg2[2048] = {};
+    // Set when the last SetRegInfo named a key path or value name too long for its field: no
+    // launch may then touch a key the page did not name.
+    bool m_bRegInfoRefused = false;
+
+    fw::DispatchTypeInfo typeInfo_;
+};
+
+// Windows Vista (6.0) or later, asked afresh on every call.
+bool IsVistaOrLater();
