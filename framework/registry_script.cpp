@@ -37,7 +37,8 @@ bool DecodeScript(const unsigned char* data, DWORD size, std::wstring& out) {
     if (size == 0) return true;
     if (size > static_cast<DWORD>(INT_MAX)) return false;
     const char* bytes = reinterpret_cast<const char*>(data);
-    const int units = MultiByteToWideChar(codePage, flags, bytes, static_cast<int>(size), nullptr, 0);
+    const int units =
+        MultiByteToWideChar(codePage, flags, bytes, static_cast<int>(size), nullptr, 0);
     if (units <= 0) return false;
     out.resize(static_cast<size_t>(units));
     return MultiByteToWideChar(codePage, flags, bytes, static_cast<int>(size), out.data(), units) ==
@@ -161,7 +162,8 @@ LONG UnregisterKeys(HKEY parent, const std::vector<rgs::Key>& keys) {
 HRESULT ApplyRegistryScript(const rgs::Script& script, bool doRegister) noexcept {
     try {
         const HKEY root = RootKey(script.root);
-        const LONG rc = doRegister ? RegisterKeys(root, script.keys) : UnregisterKeys(root, script.keys);
+        const LONG rc =
+            doRegister ? RegisterKeys(root, script.keys) : UnregisterKeys(root, script.keys);
         return rc == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(rc);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
@@ -170,8 +172,9 @@ HRESULT ApplyRegistryScript(const rgs::Script& script, bool doRegister) noexcept
     }
 }
 
-HRESULT RunRegistryScript(HINSTANCE module, UINT resourceId, bool doRegister,
-                          const std::vector<std::pair<std::wstring, std::wstring>>& substitutions) noexcept {
+HRESULT RunRegistryScript(
+    HINSTANCE module, UINT resourceId, bool doRegister,
+    const std::vector<std::pair<std::wstring, std::wstring>>& substitutions) noexcept {
     try {
         SetLastError(ERROR_SUCCESS);
         const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(resourceId), L"REGISTRY");

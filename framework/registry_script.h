@@ -25,8 +25,9 @@ constexpr HRESULT kRegistryScriptInvalid = REGDB_E_INVALIDVALUE;
 // The resource text is UTF-8 when it starts with a UTF-8 byte-order mark, UTF-16 LE when it
 // starts with that byte-order mark, and in the ANSI code page otherwise. Trailing NULs are
 // ignored.
-HRESULT RunRegistryScript(HINSTANCE module, UINT resourceId, bool doRegister,
-                          const std::vector<std::pair<std::wstring, std::wstring>>& substitutions) noexcept;
+HRESULT RunRegistryScript(
+    HINSTANCE module, UINT resourceId, bool doRegister,
+    const std::vector<std::pair<std::wstring, std::wstring>>& substitutions) noexcept;
 
 // Applies a parsed script.
 //   Registering: keys are created when missing and their values set (REG_SZ or REG_DWORD); a

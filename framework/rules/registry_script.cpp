@@ -49,6 +49,14 @@ std::string Show(std::wstring_view text) {
     return out;
 }
 
+// Message text from pieces, appended in order (no prepending of literals to temporaries).
+template <typename... Parts>
+std::string Concat(const Parts&... parts) {
+    std::string out;
+    (out.append(parts), ...);
+    return out;
+}
+
 // Length of a braced group such as {C6CF25F3-...} or {%CLSID%} starting at text[at] == '{', or
 // 0 when the brace there opens a block. A group holds hex digits, dashes and %NAME% references,
 // and at least one dash or reference, so that an empty block "{}" or a block "{Abc}" written
@@ -108,9 +116,10 @@ public:
                 token.kind = TokenKind::Word;
                 ReadWord(token.text);
             } else {
-                error_ = Where() + "unexpected character" +
-                         ((c >= 0x20 && c < 0x7F) ? std::string(" '") + static_cast<char>(c) + "'"
-                                                  : std::string());
+                error_ = Concat(Where(), "unexpected character");
+                if (c >= 0x20 && c < 0x7F) {
+                    error_.append(" '").append(1, static_cast<char>(c)).append("'");
+                }
                 return false;
             }
             tokens.push_back(std::move(token));
@@ -120,7 +129,7 @@ public:
     const std::string& error() const { return error_; }
 
 private:
-    std::string Where() const { return "line " + std::to_string(line_) + ": "; }
+    std::string Where() const { return Concat("line ", std::to_string(line_), ": "); }
 
     void SkipSpace() {
         while (pos_ < text_.size() && IsSpace(text_[pos_])) {
@@ -151,7 +160,7 @@ private:
         ++pos_;
         for (;;) {
             if (pos_ >= text_.size() || text_[pos_] == L'\n' || text_[pos_] == L'\r') {
-                error_ = Where() + "unterminated quoted text";
+                error_ = Concat(Where(), "unterminated quoted text");
                 return false;
             }
             const wchar_t c = text_[pos_++];
@@ -206,7 +215,9 @@ public:
 
     bool Run(Script& script) {
         const Token& root = Next();
-        if (root.kind != TokenKind::Word) return Fail(root, "expected the root key (HKCR, HKCU or HKLM)");
+        if (root.kind != TokenKind::Word) {
+            return Fail(root, "expected the root key (HKCR, HKCU or HKLM)");
+        }
         if (EqualsNoCase(root.text, L"HKCR") || EqualsNoCase(root.text, L"HKEY_CLASSES_ROOT")) {
             script.root = Root::ClassesRoot;
         } else if (EqualsNoCase(root.text, L"HKCU") ||
@@ -216,7 +227,7 @@ public:
                    EqualsNoCase(root.text, L"HKEY_LOCAL_MACHINE")) {
             script.root = Root::LocalMachine;
         } else {
-            return Fail(root, "unknown root key '" + Show(root.text) + "'");
+            return Fail(root, "unknown root key '", Show(root.text), "'");
         }
         const Token& open = Next();
         if (open.kind != TokenKind::OpenBrace) return Fail(open, "expected '{' after the root key");
@@ -237,8 +248,9 @@ private:
         return token;
     }
 
-    bool Fail(const Token& at, const std::string& message) {
-        error_ = "line " + std::to_string(at.line) + ": " + message;
+    template <typename... Parts>
+    bool Fail(const Token& at, const Parts&... message) {
+        error_ = Concat("line ", std::to_string(at.line), ": ", message...);
         return false;
     }
 
@@ -282,12 +294,14 @@ private:
                         break;
                     }
                 }
-                if (!value) return Fail(token, "unknown substitution %" + Show(name) + "%");
+                if (!value) return Fail(token, "unknown substitution %", Show(name), "%");
                 out += *value;
             }
             i = close + 1;
         }
-        if (out.find(L'\0') != std::wstring::npos) return Fail(token, "text contains a NUL character");
+        if (out.find(L'\0') != std::wstring::npos) {
+            return Fail(token, "text contains a NUL character");
+        }
         return true;
     }
 
@@ -295,7 +309,7 @@ private:
         if (!Substitute(token, out)) return false;
         if (out.empty()) return Fail(token, "empty key name");
         if (out.find(L'\\') != std::wstring::npos) {
-            return Fail(token, "key name '" + Show(out) + "' contains a backslash");
+            return Fail(token, "key name '", Show(out), "' contains a backslash");
         }
         return true;
     }
@@ -306,7 +320,7 @@ private:
         const bool isString = IsKeyword(type, L"s");
         if (!isString && !IsKeyword(type, L"d")) {
             if (type.kind == TokenKind::Word) {
-                return Fail(type, "unknown value type '" + Show(type.text) + "'");
+                return Fail(type, "unknown value type '", Show(type.text), "'");
             }
             return Fail(type, "expected a value type (s or d) after '='");
         }
@@ -320,7 +334,7 @@ private:
         } else {
             value.type = ValueType::Dword;
             if (!ParseDword(text, value.dword)) {
-                return Fail(data, "'" + Show(text) + "' is not a 32-bit number");
+                return Fail(data, "'", Show(text), "' is not a 32-bit number");
             }
         }
         return true;
@@ -335,7 +349,9 @@ private:
         if (!Substitute(name, value.name)) return false;
         if (value.name.empty()) return Fail(name, "empty value name");
         const Token& equals = Next();
-        if (equals.kind != TokenKind::Equals) return Fail(equals, "expected '=' after the value name");
+        if (equals.kind != TokenKind::Equals) {
+            return Fail(equals, "expected '=' after the value name");
+        }
         if (!TypedValue(value)) return false;
         owner->values.push_back(std::move(value));
         return true;
@@ -343,7 +359,8 @@ private:
 
     bool KeyEntry(Flag flag, const Token& nameToken, std::vector<Key>& keys, std::size_t depth) {
         if (depth > kMaxDepth) {
-            return Fail(nameToken, "keys nested deeper than " + std::to_string(kMaxDepth) + " levels");
+            return Fail(nameToken, "keys nested deeper than ", std::to_string(kMaxDepth),
+                        " levels");
         }
         Key key;
         key.flag = flag;
@@ -352,9 +369,9 @@ private:
         const Token& after = Peek();
         if (IsName(after) && after.line == nameToken.line) {
             if (flag == Flag::None && nameToken.kind == TokenKind::Word) {
-                return Fail(nameToken, "unknown flag '" + Show(nameToken.text) + "'");
+                return Fail(nameToken, "unknown flag '", Show(nameToken.text), "'");
             }
-            return Fail(after, "unexpected '" + Show(after.text) + "' after a key name");
+            return Fail(after, "unexpected '", Show(after.text), "' after a key name");
         }
         if (Peek().kind == TokenKind::Equals) {
             const Token& equals = Next();
@@ -396,7 +413,7 @@ private:
                 } else if (const std::optional<Flag> flag = FlagOf(token)) {
                     const Token& name = Next();
                     if (!IsName(name) || FlagOf(name)) {
-                        return Fail(name, "expected a key name after '" + Show(token.text) + "'");
+                        return Fail(name, "expected a key name after '", Show(token.text), "'");
                     }
                     if (!KeyEntry(*flag, name, keys, depth)) return false;
                 } else {

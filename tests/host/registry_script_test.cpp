@@ -83,7 +83,8 @@ fw::rgs::Script ParseOk(const std::wstring& text, const Substitutions& subs = {}
 }
 
 // Parses and expects a failure that names the line and contains `what`.
-void ExpectError(const std::wstring& text, const std::string& what, const Substitutions& subs = {}) {
+void ExpectError(const std::wstring& text, const std::string& what,
+                 const Substitutions& subs = {}) {
     const ParseResult r = Parse(text, subs);
     EXPECT_FALSE(r.ok) << "parsed unexpectedly";
     EXPECT_NE(r.error.find(what), std::string::npos) << "error was: " << r.error;
@@ -229,17 +230,17 @@ TEST(RegistryScript, RootsAndKeywordsIgnoreCase) {
     const struct {
         const wchar_t* name;
         Root root;
-    } roots[] = {{L"HKCR", Root::ClassesRoot},       {L"hkey_classes_root", Root::ClassesRoot},
-                 {L"HKCU", Root::CurrentUser},       {L"HKEY_CURRENT_USER", Root::CurrentUser},
-                 {L"hklm", Root::LocalMachine},      {L"HKEY_LOCAL_MACHINE", Root::LocalMachine}};
+    } roots[] = {{L"HKCR", Root::ClassesRoot},  {L"hkey_classes_root", Root::ClassesRoot},
+                 {L"HKCU", Root::CurrentUser},  {L"HKEY_CURRENT_USER", Root::CurrentUser},
+                 {L"hklm", Root::LocalMachine}, {L"HKEY_LOCAL_MACHINE", Root::LocalMachine}};
     for (const auto& r : roots) {
         const auto script = ParseOk(std::wstring(r.name) + L" { A }");
         EXPECT_EQ(script.root, r.root) << std::string(r.name, r.name + wcslen(r.name));
         ASSERT_EQ(script.keys.size(), 1u);
     }
 
-    const auto script = ParseOk(
-        L"HKCU { noremove A { VAL x = S 'y' } FORCEREMOVE B = D '2' delete C }");
+    const auto script =
+        ParseOk(L"HKCU { noremove A { VAL x = S 'y' } FORCEREMOVE B = D '2' delete C }");
     ASSERT_EQ(script.keys.size(), 3u);
     EXPECT_EQ(script.keys[0].flag, Flag::NoRemove);
     ExpectString(script.keys[0].values.at(0), L"x", L"y");
@@ -251,8 +252,9 @@ TEST(RegistryScript, RootsAndKeywordsIgnoreCase) {
 
 TEST(RegistryScript, WhitespaceAndLineBreaksAreFree) {
     const auto compact = ParseOk(L"HKCU{A=s'1'{val v=d'0x10'}B{}}");
-    const auto spread = ParseOk(L"\xFEFF\r\n  HKCU\r\n{\r\n\tA\r\n\t=\r\n s\r\n '1'\r\n {\r\n val\r\n v\r\n"
-                                L" =\r\n d\r\n '0x10'\r\n }\r\n B\r\n {\r\n }\r\n}\r\n\r\n");
+    const auto spread = ParseOk(
+        L"\xFEFF\r\n  HKCU\r\n{\r\n\tA\r\n\t=\r\n s\r\n '1'\r\n {\r\n val\r\n v\r\n"
+        L" =\r\n d\r\n '0x10'\r\n }\r\n B\r\n {\r\n }\r\n}\r\n\r\n");
     for (const auto* script : {&compact, &spread}) {
         ASSERT_EQ(script->keys.size(), 2u);
         EXPECT_EQ(script->keys[0].name, L"A");
@@ -301,21 +303,29 @@ TEST(RegistryScript, DwordNumbers) {
     const struct {
         const wchar_t* text;
         std::uint32_t value;
-    } good[] = {{L"0", 0},          {L"1", 1},           {L"007", 7},
-                {L"4294967295", 0xFFFFFFFFu}, {L"0x0", 0},   {L"0XfF", 255},
-                {L"0xFFFFFFFF", 0xFFFFFFFFu}, {L"0x00000000000000001", 1}};
+    } good[] = {{L"0", 0},
+                {L"1", 1},
+                {L"007", 7},
+                {L"4294967295", 0xFFFFFFFFu},
+                {L"0x0", 0},
+                {L"0XfF", 255},
+                {L"0xFFFFFFFF", 0xFFFFFFFFu},
+                {L"0x00000000000000001", 1}};
     for (const auto& g : good) {
         const auto script = ParseOk(std::wstring(L"HKCU { A { val n = d '") + g.text + L"' } }");
         ASSERT_EQ(script.keys.size(), 1u);
         EXPECT_EQ(script.keys[0].values.at(0).type, ValueType::Dword);
         EXPECT_EQ(script.keys[0].values.at(0).dword, g.value);
     }
-    for (const wchar_t* bad : {L"", L" 1", L"1 ", L"-1", L"+1", L"4294967296", L"0x100000000",
-                               L"0x", L"x1", L"1.0", L"12a", L"0x1g", L"one", L"99999999999999999999"}) {
-        ExpectError(std::wstring(L"HKCU { A { val n = d '") + bad + L"' } }", "not a 32-bit number");
+    for (const wchar_t* bad :
+         {L"", L" 1", L"1 ", L"-1", L"+1", L"4294967296", L"0x100000000", L"0x", L"x1", L"1.0",
+          L"12a", L"0x1g", L"one", L"99999999999999999999"}) {
+        ExpectError(std::wstring(L"HKCU { A { val n = d '") + bad + L"' } }",
+                    "not a 32-bit number");
     }
     // A number can come from a substitution and is checked after it.
-    EXPECT_EQ(ParseOk(L"HKCU { A = d '%N%' }", {{L"N", L"0x20"}}).keys.at(0).defaultValue->dword, 32u);
+    EXPECT_EQ(ParseOk(L"HKCU { A = d '%N%' }", {{L"N", L"0x20"}}).keys.at(0).defaultValue->dword,
+              32u);
     ExpectError(L"HKCU { A = d '%N%' }", "not a 32-bit number", {{L"N", L"twenty"}});
     // The data must be quoted.
     ExpectError(L"HKCU { A = d 1 }", "expected quoted value data");

@@ -121,7 +121,8 @@ std::optional<RegValue> Read(const std::wstring& path, const wchar_t* name) {
         return std::nullopt;
     }
     v.data.resize(size);
-    if (RegQueryValueExW(key.get(), name, nullptr, &v.type, v.data.data(), &size) != ERROR_SUCCESS) {
+    if (RegQueryValueExW(key.get(), name, nullptr, &v.type, v.data.data(), &size) !=
+        ERROR_SUCCESS) {
         return std::nullopt;
     }
     v.data.resize(size);
@@ -130,8 +131,8 @@ std::optional<RegValue> Read(const std::wstring& path, const wchar_t* name) {
 
 // REG_SZ holding exactly `text` and its terminator.
 void ExpectSz(const std::wstring& path, const wchar_t* name, const std::wstring& text) {
-    SCOPED_TRACE(::testing::Message() << "value '" << (name ? name : L"(default)") << "' of "
-                                      << path);
+    SCOPED_TRACE(::testing::Message()
+                 << "value '" << (name ? name : L"(default)") << "' of " << path);
     const std::optional<RegValue> v = Read(path, name);
     ASSERT_TRUE(v) << "absent";
     EXPECT_EQ(v->type, static_cast<DWORD>(REG_SZ));
@@ -165,10 +166,10 @@ std::vector<std::wstring> Names(const std::wstring& path, bool subKeys) {
     for (DWORD i = 0;; ++i) {
         wchar_t name[16384];
         DWORD length = 16384;
-        const LONG rc = subKeys ? RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr,
-                                                nullptr, nullptr)
-                                : RegEnumValueW(key.get(), i, name, &length, nullptr, nullptr,
-                                                nullptr, nullptr);
+        const LONG rc =
+            subKeys
+                ? RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr)
+                : RegEnumValueW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr);
         if (rc != ERROR_SUCCESS) break;
         names.emplace_back(name, length);
     }
@@ -204,10 +205,10 @@ void Plant(const std::wstring& path, const wchar_t* name, const std::wstring& te
                               KEY_WRITE, nullptr, key.put(), nullptr),
               ERROR_SUCCESS);
     if (name) {
-        ASSERT_EQ(RegSetValueExW(key.get(), name, 0, REG_SZ,
-                                 reinterpret_cast<const BYTE*>(text.c_str()),
-                                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
     }
 }
 
@@ -268,8 +269,8 @@ protected:
 TEST_F(RegistryScript, RegisteringWritesEveryKeyAndValueWithItsType) {
     ASSERT_EQ(Apply(kScript, true), S_OK);
     ExpectRegistered();
-    EXPECT_EQ(SubKeys(L""), (std::vector<std::wstring>{L"AppID", L"CLSID", L"Shared",
-                                                      L"Varnok.RgsTest.1"}));
+    EXPECT_EQ(SubKeys(L""),
+              (std::vector<std::wstring>{L"AppID", L"CLSID", L"Shared", L"Varnok.RgsTest.1"}));
 }
 
 TEST_F(RegistryScript, RegisteringTwiceGivesTheSameRegistryAsOnce) {
@@ -313,7 +314,8 @@ TEST_F(RegistryScript, DeleteRemovesAKeyWhenRegisteringAndNothingWhenUnregisteri
     EXPECT_FALSE(Exists(L"Obsolete"));
     ASSERT_EQ(Apply(kScript, true), S_OK) << "a Delete key already gone is no error";
 
-    const wchar_t script[] = L"HKCU { NoRemove Software { NoRemove VarnokRgsTest { Delete Old } } }";
+    const wchar_t script[] =
+        L"HKCU { NoRemove Software { NoRemove VarnokRgsTest { Delete Old } } }";
     Plant(L"Old", L"v", L"x");
     ASSERT_EQ(Apply(script, false), S_OK);
     EXPECT_TRUE(Exists(L"Old"));
