@@ -1,0 +1,94 @@
+#include "launcher/rules/launch_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+using namespace launcher;
+
+TEST(LaunchRules, KeyTypesMapToThreeRoots) {
+    EXPECT_EQ(RootNumber(0), 0);
+    EXPECT_EQ(RootNumber(1), 1);
+    for (short other : {2, 5, 7, -1, 32767, -32768}) EXPECT_EQ(RootNumber(other), 2) << other;
+}
+
+TEST(LaunchRules, AppendsAccumulateAndNeverPassTheField) {
+    char field[kShortFieldSize] = {};
+    EXPECT_EQ(AppendToField(field, sizeof field, "a"), AppendResult::Appended);
+    EXPECT_EQ(AppendToField(field, sizeof field, "b"), AppendResult::Appended);
+    EXPECT_STREQ(field, "ab");
+    EXPECT_EQ(AppendToField(field, sizeof field, ""), AppendResult::Appended);
+    EXPECT_STREQ(field, "ab");
+
+    char exact[kShortFieldSize] = {};
+    EXPECT_EQ(AppendToField(exact, sizeof exact, std::string(255, 'x')), AppendResult::Appended);
+    EXPECT_EQ(exact[255], '\0');
+    EXPECT_EQ(AppendToField(exact, sizeof exact, "y"), AppendResult::TooLong);
+    EXPECT_EQ(std::string(exact), std::string(255, 'x')) << "a refused append changes nothing";
+
+    char empty[kShortFieldSize] = {};
+    EXPECT_EQ(AppendToField(empty, sizeof empty, std::string(256, 'z')), AppendResult::TooLong);
+    EXPECT_EQ(empty[0], '\0');
+    char partly[kShortFieldSize] = {};
+    AppendToField(partly, sizeof partly, std::string(200, 'p'));
+    EXPECT_EQ(AppendToField(partly, sizeof partly, std::string(56, 'q')), AppendResult::TooLong);
+    EXPECT_EQ(AppendToField(partly, sizeof partly, std::string(55, 'q')), AppendResult::Appended);
+    // The bytes behind the text stay zero.
+    char zeros[8] = {};
+    AppendToField(zeros, sizeof zeros, "abc");
+    for (size_t i = 3; i < sizeof zeros; ++i) EXPECT_EQ(zeros[i], '\0');
+}
+
+TEST(LaunchRules, ProgramPathsStayBelowTheirFolder) {
+    EXPECT_TRUE(IsContainedPath("\\Game.exe"));
+    EXPECT_TRUE(IsContainedPath("Bin\\Game..exe"));
+    EXPECT_TRUE(IsContainedPath("..Game.exe"));
+    EXPECT_TRUE(IsContainedPath(""));
+    EXPECT_FALSE(IsContainedPath("\\..\\Other.exe"));
+    EXPECT_FALSE(IsContainedPath("../Other.exe"));
+    EXPECT_FALSE(IsContainedPath("Bin/.."));
+    EXPECT_FALSE(IsContainedPath(".."));
+    EXPECT_FALSE(IsContainedPath("C:\\Windows\\evil.exe"));
+    EXPECT_FALSE(IsContainedPath("Game.exe:stream"));
+}
+
+TEST(LaunchRules, CommandLinesAreComposedAsGivenOrRefused) {
+    auto game = ComposeGameLaunch("C:\\Game", "\\Game.exe", "-x");
+    ASSERT_TRUE(game);
+    EXPECT_EQ(game->program, "C:\\Game\\Game.exe");
+    EXPECT_EQ(game->commandLine, "C:\\Game\\Game.exe -x");
+    EXPECT_EQ(ComposeGameLaunch("C:\\Game", "Game.exe", "-x")->commandLine, "C:\\GameGame.exe -x");
+    EXPECT_EQ(ComposeGameLaunch("C:\\Game", "\\Game.exe", "")->commandLine, "C:\\Game\\Game.exe ");
+
+    auto board = ComposeBoardGameLaunch("C:\\WINDOWS", "app.exe", "arg");
+    ASSERT_TRUE(board);
+    EXPECT_EQ(board->program, "C:\\WINDOWS\\system32\\app.exe");
+    EXPECT_EQ(board->commandLine, "C:\\WINDOWS\\system32\\app.exe arg");
+    EXPECT_EQ(ComposeBoardGameLaunch("C:\\WINDOWS", "", "")->commandLine, "C:\\WINDOWS\\system32\\ ");
+
+    // 255 characters fit the command line; 256 do not.
+    const std::string dir = "C:\\" + std::string(240, 'd');
+    EXPECT_TRUE(ComposeGameLaunch(dir, "\\g.exe", std::string(255 - dir.size() - 7, 'a')));
+    EXPECT_FALSE(ComposeGameLaunch(dir, "\\g.exe", std::string(256 - dir.size() - 7, 'a')));
+    // The directory and path must fit the 512-byte buffer, whatever the command line.
+    EXPECT_FALSE(ComposeGameLaunch(std::string(500, 'd'), std::string(12, 'p'), ""));
+}
+
+TEST(LaunchRules, CutsNeverSplitADoubleByteCharacter) {
+    auto lead = [](unsigned char b) { return b >= 0x81 && b <= 0xFE; };
+    const std::string korean = "a\xC7\xD1\xB1\xB9";  // one ASCII and two double-byte characters
+    EXPECT_EQ(FittingLength(korean, 5, lead), 5u);
+    EXPECT_EQ(FittingLength(korean, 4, lead), 3u);
+    EXPECT_EQ(FittingLength(korean, 2, lead), 1u);
+    EXPECT_EQ(FittingLength(std::string(3000, 'z'), 2047, lead), 2047u);
+    EXPECT_EQ(FittingLength("abc", 10, nullptr), 3u);
+}
+
+TEST(LaunchRules, ValueTextStopsAtNulOrTheDataEnd) {
+    const char withNul[] = {'C', ':', '\\', 'G', '\0', 'x'};
+    EXPECT_EQ(TextOfValue(withNul, sizeof withNul), "C:\\G");
+    const std::string full(512, 'd');
+    EXPECT_EQ(TextOfValue(full.data(), full.size()), full);
+    EXPECT_EQ(TextOfValue(nullptr, 3), "");
+}
