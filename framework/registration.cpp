@@ -3,6 +3,7 @@
 #include <string>
 
 #include "raii.h"
+#include "registry_tree.h"
 #include "text.h"
 
 namespace fw {
@@ -75,12 +76,7 @@ bool RegisterPropertyPageClass(HINSTANCE instance, const CLSID& clsid, UINT type
 
 bool UnregisterClass(const CLSID& clsid, const wchar_t* progId) {
     auto remove = [](const std::wstring& path) {
-        const LONG rc = RegDeleteTreeW(HKEY_CLASSES_ROOT, path.c_str());
-        if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) {
-            RegDeleteKeyW(HKEY_CLASSES_ROOT, path.c_str());
-            return true;
-        }
-        return false;
+        return DeleteKeyTree(HKEY_CLASSES_ROOT, path.c_str()) == ERROR_SUCCESS;
     };
     bool ok = remove(L"CLSID\\" + GuidToString(clsid));
     if (progId && *progId) ok = remove(progId) && ok;

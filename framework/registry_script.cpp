@@ -5,6 +5,7 @@
 #include <new>
 
 #include "raii.h"
+#include "registry_tree.h"
 
 namespace fw {
 namespace {
@@ -71,39 +72,11 @@ LONG SetValue(HKEY key, const rgs::Value& value) {
                           bytes);
 }
 
-// Deletes parent\name with everything below it; a key that is not there counts as deleted.
-// Written out rather than left to RegDeleteTreeW, which Windows XP's advapi32 lacks.
-LONG DeleteTree(HKEY parent, const wchar_t* name) {
-    RegKey key;
-    LONG rc = key.OpenW(parent, name, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE);
-    if (IsMissing(rc)) return ERROR_SUCCESS;
-    if (rc != ERROR_SUCCESS) return rc;
-    // The sub-keys' names are read first and deleted after, so that a sub-key that cannot be
-    // deleted ends the walk with an error instead of being met again and again.
-    // Buffers live on the heap: the walk recurses once per level of the tree.
-    std::vector<std::wstring> children;
-    std::wstring buffer(256, L'\0');  // key names hold at most 255 characters
-    for (DWORD index = 0;; ++index) {
-        DWORD length = static_cast<DWORD>(buffer.size());
-        rc = RegEnumKeyExW(key.get(), index, buffer.data(), &length, nullptr, nullptr, nullptr,
-                           nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc != ERROR_SUCCESS) return rc;
-        children.emplace_back(buffer.data(), length);
-    }
-    for (const std::wstring& child : children) {
-        rc = DeleteTree(key.get(), child.c_str());
-        if (rc != ERROR_SUCCESS) return rc;
-    }
-    key.Close();
-    rc = RegDeleteKeyW(parent, name);
-    return IsMissing(rc) ? ERROR_SUCCESS : rc;
-}
 
 LONG RegisterKeys(HKEY parent, const std::vector<rgs::Key>& keys) {
     for (const rgs::Key& entry : keys) {
         if (entry.flag == rgs::Flag::ForceRemove || entry.flag == rgs::Flag::Delete) {
-            const LONG rc = DeleteTree(parent, entry.name.c_str());
+            const LONG rc = DeleteKeyTree(parent, entry.name.c_str());
             if (rc != ERROR_SUCCESS) return rc;
             if (entry.flag == rgs::Flag::Delete) continue;
         }
@@ -136,7 +109,7 @@ LONG UnregisterKeys(HKEY parent, const std::vector<rgs::Key>& keys) {
             break;
         case rgs::Flag::None:
         case rgs::Flag::ForceRemove:
-            note(DeleteTree(parent, entry.name.c_str()));
+            note(DeleteKeyTree(parent, entry.name.c_str()));
             break;
         case rgs::Flag::NoRemove: {
             RegKey key;
