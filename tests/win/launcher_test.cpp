@@ -337,6 +337,52 @@ TEST(LauncherObject, InstancesKeepTheirOwnSettingsAndTestMethodsDoNothing) {
     EXPECT_EQ(misc, 0x20191u);
 }
 
+TEST(LauncherObject, PersistsOnlyItsExtentAndLoadingKeepsTheSettings) {
+    auto launcher = CreateLauncher();
+    ASSERT_TRUE(launcher);
+    ComPtr<IPersistPropertyBag> bag;
+    EXPECT_EQ(launcher.As(bag), E_NOINTERFACE);
+    ComPtr<IPersistStreamInit> persist;
+    ASSERT_EQ(launcher.As(persist), S_OK);
+    ComPtr<IStream> stream;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
+    ASSERT_EQ(persist->Save(stream.get(), TRUE), S_OK);
+    HGLOBAL memory = nullptr;
+    ASSERT_EQ(GetHGlobalFromStream(stream.get(), &memory), S_OK);
+    const size_t size = GlobalSize(memory);
+    const auto* bytes = static_cast<const char*>(GlobalLock(memory));
+    const std::string saved(bytes, size);
+    GlobalUnlock(memory);
+    auto has = [&saved](const wchar_t* name) {
+        const std::string utf16(reinterpret_cast<const char*>(name), wcslen(name) * sizeof(wchar_t));
+        return saved.find(utf16) != std::string::npos;
+    };
+    EXPECT_TRUE(has(L"_cx"));
+    EXPECT_TRUE(has(L"_cy"));
+    EXPECT_FALSE(has(L"_Version"));
+    EXPECT_FALSE(has(L"_ExtentX"));
+    EXPECT_FALSE(has(L"_StockProps"));
+    EXPECT_FALSE(has(L"Software"));
+
+    // Loading state into an instance with settings leaves the settings as they were.
+    RegKey key;
+    ASSERT_EQ(key.CreateW(HKEY_CURRENT_USER, kTestKey), ERROR_SUCCESS);
+    auto other = CreateLauncher();
+    Bstr k(kTestKey), v(L"InstallDir");
+    ASSERT_EQ(other->SetRegInfo(1, k.get(), v.get()), S_OK);
+    ComPtr<IPersistStreamInit> otherPersist;
+    ASSERT_EQ(other.As(otherPersist), S_OK);
+    LARGE_INTEGER zero{};
+    ASSERT_EQ(stream->Seek(zero, STREAM_SEEK_SET, nullptr), S_OK);
+    ASSERT_EQ(otherPersist->Load(stream.get()), S_OK);
+    LONG result = 0;
+    EXPECT_EQ(other->ExecuteWin(&result), S_FALSE);
+    EXPECT_EQ(result, 2) << "still the page's key, which has no directory value";
+    key.Close();
+    RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    RegDeleteKeyW(HKEY_CURRENT_USER, kTestKey);
+}
+
 TEST(LauncherTypeLibrary, InterfaceMethodsAndParameters) {
     ComPtr<ITypeLib> lib;
     ASSERT_EQ(LoadRegTypeLib(LIBID_QuellisLauncherLib, 1, 0, 0x0409, lib.put()), S_OK);
