@@ -1,7 +1,64 @@
-// Launches through an elevated instance of this class. Not available yet: the page's call stops
-// early and the result is left as it was.
+// Launches through an elevated instance of this class: the system's elevation moniker creates it
+// in a surrogate process with administrator rights, the settings are copied to it with the
+// interface's own methods, and it performs the direct launch there.
+#include <string>
+
 #include "launcher_ctrl.h"
+#include "raii.h"
 
-STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteVista(LONG*) { return S_FALSE; }
+namespace {
 
-STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteVistaBoardGame(LONG*) { return S_FALSE; }
+// The key type whose root the elevated instance will pick again.
+SHORT KeyTypeOf(HKEY root) {
+    if (root == HKEY_CLASSES_ROOT) return 0;
+    if (root == HKEY_CURRENT_USER) return 1;
+    return 2;
+}
+
+}  // namespace
+
+HRESULT CQuellisLauncherVistaPlay::LaunchElevated(LONG* IReturn, bool boardGame) {
+    // Settings that named no usable key stop here, as the direct launches do.
+    if (m_bRegInfoRefused) {
+        if (IReturn) *IReturn = boardGame ? 3 : 1;
+        return S_FALSE;
+    }
+    // The page's thread normally has COM already; the initialisation is balanced either way.
+    fw::CoInit com;
+    BIND_OPTS3 options = ElevationBindOptions();
+    fw::ComPtr<IQuellisLauncherVistaPlay> elevated;
+    if (FAILED(CoGetObject(ElevationMonikerName().c_str(), &options, IID_IQuellisLauncherVistaPlay,
+                           elevated.put_void()))) {
+        return S_FALSE;
+    }
+    // The new instance starts empty, so the appends give it exactly these texts.
+    {
+        fw::Bstr key(FieldToBstr(m_szRegKey)), value(FieldToBstr(m_szValueName));
+        elevated->SetRegInfo(KeyTypeOf(m_hRootKey), key.get(), value.get());
+    }
+    {
+        fw::Bstr reg1(FieldToBstr(m_szReg1)), reg2(FieldToBstr(m_szReg2));
+        elevated->SetRegParam(reg1.get(), reg2.get());
+    }
+    {
+        fw::Bstr path(FieldToBstr(m_szPathName));
+        elevated->AddPathName(path.get());
+    }
+    {
+        fw::Bstr param(FieldToBstr(m_szParam));
+        elevated->AddParmeter(param.get());
+    }
+    const HRESULT launched =
+        boardGame ? elevated->ExecuteWinBoardGame(IReturn) : elevated->ExecuteWin(IReturn);
+    // A launch call that never reached the elevated instance started nothing.
+    if (FAILED(launched) && IReturn) *IReturn = 9;
+    return S_OK;
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteVista(LONG* IReturn) {
+    return LaunchElevated(IReturn, false);
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteVistaBoardGame(LONG* IReturn) {
+    return LaunchElevated(IReturn, true);
+}

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "VarnokLauncher.h"
 #include "dispatch.h"
 #include "factory.h"
@@ -63,6 +65,8 @@ public:
     static Factory factory;
 
 private:
+    // Copies the settings to an elevated instance and lets it launch the game or the board game.
+    HRESULT LaunchElevated(LONG* IReturn, bool boardGame);
     // Shows a refusal of AddPathName or AddParmeter and answers S_FALSE.
     HRESULT Refuse(const char* message);
     HRESULT Append(BSTR text, char* field, const char* message, bool isPath);
@@ -84,3 +88,8 @@ private:
 
 // Windows Vista (6.0) or later, asked afresh on every call.
 bool IsVistaOrLater();
+
+// What the elevated launch hands the system: the moniker name for a new elevated instance of
+// this class, and its bind options (out of process, no owner window).
+std::wstring ElevationMonikerName();
+BIND_OPTS3 ElevationBindOptions();

@@ -1,0 +1,218 @@
+// The elevated launch end to end under Wine: the test prefix's elevation provider stands in for
+// the system's prompt, the elevated instance runs in the COM surrogate and is driven through the
+// launcher's own proxy/stub.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "VarnokLauncher.h"
+#include "com_test.h"
+#include "launcher_ctrl.h"
+#include "raii.h"
+#include "text.h"
+
+using fw::Bstr;
+using fw::ComPtr;
+using fw::RegKey;
+
+namespace {
+
+const wchar_t kKey[] = L"Software\\VarnokElevationTest";
+const char kKeyA[] = "Software\\VarnokElevationTest";
+const wchar_t kProviderKey[] = L"Software\\VarnokElevationProvider";
+
+std::string ReadFileText(const std::wstring& path) {
+    std::ifstream in(fw::WideToNarrow(path.c_str(), CP_ACP), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Line(const std::string& record, const std::string& name, size_t from = 0) {
+    const size_t at = record.find(name + "=", from);
+    if (at == std::string::npos) return "<absent>";
+    const size_t end = record.find('\n', at);
+    return record.substr(at + name.size() + 1, end - at - name.size() - 1);
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+class Elevation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        record_ = std::wstring(temp) + L"varnok_elevated_game.txt";
+        prompt_ = std::wstring(temp) + L"varnok_prompt.txt";
+        DeleteFileW(record_.c_str());
+        DeleteFileW(prompt_.c_str());
+        SetEnvironmentVariableW(L"SAMPLE_GAME_OUT", record_.c_str());
+        SetEnvironmentVariableW(L"SAMPLE_GAME_KEY", (std::wstring(L"HKCU\\") + kKey).c_str());
+        RegDeleteTreeW(HKEY_CURRENT_USER, kProviderKey);
+        ProviderSetting(L"Record", prompt_);
+        const std::wstring game = [] {
+            std::wstring p = L"Z:" + fw::NarrowToWide(SAMPLE_GAME_EXE, CP_ACP);
+            for (auto& c : p) {
+                if (c == L'/') c = L'\\';
+            }
+            return p;
+        }();
+        CreateDirectoryW(L"C:\\VarnokElevated", nullptr);
+        ASSERT_TRUE(CopyFileW(game.c_str(), L"C:\\VarnokElevated\\Game.exe", FALSE));
+        ASSERT_TRUE(CopyFileW(game.c_str(), L"C:\\windows\\system32\\varnok_elev_board.exe", FALSE));
+        RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+        RegKey key;
+        ASSERT_EQ(key.CreateW(HKEY_CURRENT_USER, kKey), ERROR_SUCCESS);
+        const wchar_t dir[] = L"C:\\VarnokElevated";
+        ASSERT_EQ(RegSetValueExW(key.get(), L"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(dir),
+                                 sizeof dir),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(CoCreateInstance(CLSID_QuellisLauncherVistaPlay, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IQuellisLauncherVistaPlay, launcher_.put_void()),
+                  S_OK);
+    }
+    void TearDown() override {
+        launcher_.Reset();
+        RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+        RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
+        DeleteFileW(L"C:\\windows\\system32\\varnok_elev_board.exe");
+        RegDeleteTreeW(HKEY_CURRENT_USER, kProviderKey);
+        RegDeleteKeyW(HKEY_CURRENT_USER, kProviderKey);
+    }
+    // What the test prefix's elevation provider does at the next request.
+    static void ProviderSetting(const wchar_t* name, const std::wstring& value) {
+        RegKey key;
+        ASSERT_EQ(key.CreateW(HKEY_CURRENT_USER, kProviderKey), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(key.get(), name, 0, REG_SZ,
+                                 reinterpret_cast<const BYTE*>(value.c_str()),
+                                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+    void Settings(short keyType, const wchar_t* path, const wchar_t* arg) {
+        Bstr key(kKey), value(L"InstallDir"), reg1(L"elevated one"), reg2(L"elevated two"),
+            p(path), a(arg);
+        ASSERT_EQ(launcher_->SetRegInfo(keyType, key.get(), value.get()), S_OK);
+        ASSERT_EQ(launcher_->SetRegParam(reg1.get(), reg2.get()), S_OK);
+        ASSERT_EQ(launcher_->AddPathName(p.get()), S_OK);
+        ASSERT_EQ(launcher_->AddParmeter(a.get()), S_OK);
+    }
+    std::string WaitForRecord(size_t starts) {
+        for (int i = 0; i < 200; ++i) {
+            const std::string text = ReadFileText(record_);
+            if (Count(text, "A_Param=") >= starts) return text;
+            Sleep(100);
+        }
+        return ReadFileText(record_);
+    }
+    bool ParamWritten() {
+        RegKey key;
+        if (key.OpenA(HKEY_CURRENT_USER, kKeyA, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
+        return RegQueryValueExA(key.get(), "C_Param", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    }
+
+    std::wstring record_, prompt_;
+    ComPtr<IQuellisLauncherVistaPlay> launcher_;
+};
+
+TEST(ElevationRequest, MonikerNameAndBindOptions) {
+    const std::wstring name = ElevationMonikerName();
+    EXPECT_EQ(name, L"Elevation:Administrator!new:" + fw::GuidToString(CLSID_QuellisLauncherVistaPlay));
+    EXPECT_EQ(name.size(), 66u);
+    const BIND_OPTS3 options = ElevationBindOptions();
+    EXPECT_EQ(options.cbStruct, 36u);
+    EXPECT_EQ(options.dwClassContext, static_cast<DWORD>(CLSCTX_LOCAL_SERVER));
+    EXPECT_EQ(options.grfFlags, 0u);
+    EXPECT_EQ(options.grfMode, 0u);
+    EXPECT_EQ(options.dwTickCountDeadline, 0u);
+    EXPECT_EQ(options.dwTrackFlags, 0u);
+    EXPECT_EQ(options.locale, 0u);
+    EXPECT_EQ(options.pServerInfo, nullptr);
+    EXPECT_EQ(options.hwnd, nullptr);
+}
+
+TEST_F(Elevation, GameStartsFromTheSurrogateAndTheResultComesBack) {
+    Settings(1, L"\\Game.exe", L"-e");
+    LONG result = 55;
+    ASSERT_EQ(launcher_->Execute(&result), S_OK);
+    EXPECT_EQ(result, 0);
+    const std::string record = WaitForRecord(1);
+    EXPECT_EQ(Line(record, "cmdline"), "C:\\VarnokElevated\\Game.exe -e");
+    EXPECT_EQ(Line(record, "parent"), "dllhost.exe") << "started by the elevated instance";
+    EXPECT_EQ(Line(record, "C_Param"), "elevated one|2048");
+    EXPECT_NE(ReadFileText(prompt_).find("prompt VarnokLauncher"), std::string::npos)
+        << ReadFileText(prompt_);
+
+    // A missing key: the elevated instance's result reaches this one.
+    Bstr missing(L"Software\\VarnokElevationTest\\Missing"), value(L"InstallDir");
+    ASSERT_EQ(launcher_->SetRegInfo(1, missing.get(), value.get()), S_OK);
+    result = 0;
+    EXPECT_EQ(launcher_->ExecuteVista(&result), S_OK);
+    EXPECT_EQ(result, 1);
+    // Key type 5 means the local machine there too, where the key does not exist.
+    Bstr key(kKey);
+    ASSERT_EQ(launcher_->SetRegInfo(5, key.get(), value.get()), S_OK);
+    result = 0;
+    EXPECT_EQ(launcher_->ExecuteVista(&result), S_OK);
+    EXPECT_EQ(result, 1);
+}
+
+TEST_F(Elevation, DeclinedPromptWritesAndStartsNothing) {
+    ProviderSetting(L"Decline", L"1");
+    Settings(1, L"\\Game.exe", L"-e");
+    LONG result = 33;
+    EXPECT_EQ(launcher_->ExecuteVista(&result), S_FALSE);
+    EXPECT_EQ(result, 33) << "the result is left as it was";
+    EXPECT_EQ(launcher_->Execute(&result), S_OK);
+    EXPECT_EQ(result, 0);
+    Sleep(1000);
+    EXPECT_FALSE(ParamWritten());
+    EXPECT_EQ(ReadFileText(record_), "");
+}
+
+TEST_F(Elevation, BoardGameKeepsTheLocalSettingsForASecondLaunch) {
+    Settings(1, L"varnok_elev_board.exe", L"b");
+    LONG result = 0;
+    EXPECT_EQ(launcher_->ExecuteVistaBoardGame(&result), S_OK);
+    EXPECT_EQ(launcher_->ExecuteBoardGame(&result), S_OK);
+    EXPECT_EQ(result, 0);
+    const std::string record = WaitForRecord(2);
+    ASSERT_EQ(Count(record, "cmdline="), 2u) << record;
+    const size_t second = record.find("cmdline=", record.find("cmdline=") + 1);
+    EXPECT_EQ(Line(record, "cmdline"), Line(record, "cmdline", second));
+    EXPECT_NE(Line(record, "cmdline").find("\\system32\\varnok_elev_board.exe b"), std::string::npos);
+    EXPECT_EQ(Line(record, "A_Param"), "b|256");
+}
+
+TEST_F(Elevation, ClassWithoutElevationEntryIsRefused) {
+    const std::wstring elevationKey =
+        L"CLSID\\" + fw::GuidToString(CLSID_QuellisLauncherVistaPlay) + L"\\Elevation";
+    ASSERT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, elevationKey.c_str()), ERROR_SUCCESS);
+    Settings(1, L"\\Game.exe", L"");
+    LONG result = 0;
+    EXPECT_EQ(launcher_->ExecuteVista(&result), S_FALSE);
+    RegKey restore;
+    ASSERT_EQ(restore.CreateW(HKEY_CLASSES_ROOT, elevationKey.c_str()), ERROR_SUCCESS);
+    const DWORD enabled = 1;
+    ASSERT_EQ(RegSetValueExW(restore.get(), L"Enabled", 0, REG_DWORD,
+                             reinterpret_cast<const BYTE*>(&enabled), sizeof enabled),
+              ERROR_SUCCESS);
+    EXPECT_FALSE(ParamWritten());
+}
+
+TEST_F(Elevation, LaunchCallThatNeverArrivesIsReportedAsNotStarted) {
+    ProviderSetting(L"Broken", L"1");
+    Settings(1, L"\\Game.exe", L"");
+    LONG result = 0;
+    EXPECT_EQ(launcher_->ExecuteVista(&result), S_OK);
+    EXPECT_EQ(result, 9);
+}
+
+}  // namespace
