@@ -56,14 +56,14 @@ function main() {
     WScript.Echo("  Execute()     " + result);
     if (result !== 0) return;
 
-    var deadline = new Date().getTime() + 20000, text = "";
+    var deadline = new Date().getTime() + 40000, text = "";
     while (new Date().getTime() < deadline) {
         text = readText(RECORD);
         if (text.indexOf("A_Param=") >= 0) break;
         pause(250);
     }
     if (text == "") {
-        WScript.Echo("  the game left no record within 20 s");
+        WScript.Echo("  the game left no record within 40 s");
         return;
     }
     WScript.Echo("What the game received");
@@ -76,7 +76,7 @@ function main() {
         if (name != "module" && name != "cmdline" && bar >= 0) {
             value = "\"" + value.substring(0, bar) + "\" (" + value.substring(bar + 1) + " bytes)";
         }
-        var label = {module: "program", cmdline: "command line"}[name] || name;
+        var label = {module: "program", cmdline: "command line", parent: "started by"}[name] || name;
         while (label.length < 13) label += " ";
         WScript.Echo("  " + label + " " + value);
     }
