@@ -215,4 +215,25 @@ TEST_F(Elevation, LaunchCallThatNeverArrivesIsReportedAsNotStarted) {
     EXPECT_EQ(result, 9);
 }
 
+TEST_F(Elevation, LongestTextsArriveAsTheLocalInstanceHoldsThem) {
+    // The longest texts the settings accept, and a character the code page cannot hold (held
+    // locally as the conversion's default character).
+    const std::wstring reg1 = std::wstring(2046, L'c') + L"\u4E2D";
+    const std::wstring reg2(2047, L'r');
+    const std::wstring arg(255 - 27, L'a');
+    Bstr key(kKey), value(L"InstallDir"), r1(reg1.c_str()), r2(reg2.c_str()), path(L"\\Game.exe"),
+        a(arg.c_str());
+    ASSERT_EQ(launcher_->SetRegInfo(1, key.get(), value.get()), S_OK);
+    ASSERT_EQ(launcher_->SetRegParam(r1.get(), r2.get()), S_OK);
+    ASSERT_EQ(launcher_->AddPathName(path.get()), S_OK);
+    ASSERT_EQ(launcher_->AddParmeter(a.get()), S_OK);
+    LONG result = 0;
+    ASSERT_EQ(launcher_->ExecuteVista(&result), S_OK);
+    EXPECT_EQ(result, 0);
+    const std::string record = WaitForRecord(1);
+    EXPECT_EQ(Line(record, "C_Param"), std::string(2046, 'c') + "?|2048");
+    EXPECT_EQ(Line(record, "R_Param"), std::string(2047, 'r') + "|2048");
+    EXPECT_EQ(Line(record, "cmdline"), "C:\\VarnokElevated\\Game.exe " + std::string(arg.size(), 'a'));
+}
+
 }  // namespace
