@@ -2,6 +2,7 @@
 // the system's prompt, the elevated instance runs in the COM surrogate and is driven through the
 // launcher's own proxy/stub.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -234,6 +235,47 @@ TEST_F(Elevation, LongestTextsArriveAsTheLocalInstanceHoldsThem) {
     EXPECT_EQ(Line(record, "C_Param"), std::string(2046, 'c') + "?|2048");
     EXPECT_EQ(Line(record, "R_Param"), std::string(2047, 'r') + "|2048");
     EXPECT_EQ(Line(record, "cmdline"), "C:\\VarnokElevated\\Game.exe " + std::string(arg.size(), 'a'));
+}
+
+// Ends this prefix's surrogates, so that the next elevation starts new ones with this
+// process's environment (and so its code page).
+void EndSurrogates() {
+    fw::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    ASSERT_TRUE(snapshot.valid());
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        if (lstrcmpiW(entry.szExeFile, L"dllhost.exe") != 0) continue;
+        fw::Handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (!process.valid()) continue;
+        TerminateProcess(process.get(), 0);
+        WaitForSingleObject(process.get(), 10000);
+    }
+}
+
+// Runs in its own ctest entry, where the prefix's processes use the Korean code page (949) as on
+// a Korean Windows: double-byte texts reach the elevated instance byte for byte.
+TEST_F(Elevation, KoreanTextsArriveExactly) {
+    if (GetACP() != 949) GTEST_SKIP() << "needs the Korean code page (its own ctest entry)";
+    EndSurrogates();
+    ASSERT_TRUE(SetThreadLocale(MAKELCID(0x0412, SORT_DEFAULT)));
+    const std::wstring text = L"\uD55C\uAD6D \uAC8C\uC784";  // "Korea game"
+    const std::string bytes = "\xC7\xD1\xB1\xB9 \xB0\xD4\xC0\xD3";  // the same in code page 949
+    Bstr key(kKey), value(L"InstallDir"), r1(text.c_str()), r2(L"r"), path(L"\\Game.exe"),
+        a(text.c_str());
+    ASSERT_EQ(launcher_->SetRegInfo(1, key.get(), value.get()), S_OK);
+    ASSERT_EQ(launcher_->SetRegParam(r1.get(), r2.get()), S_OK);
+    ASSERT_EQ(launcher_->AddPathName(path.get()), S_OK);
+    ASSERT_EQ(launcher_->AddParmeter(a.get()), S_OK);
+    LONG result = 0;
+    ASSERT_EQ(launcher_->ExecuteVista(&result), S_OK);
+    EXPECT_EQ(result, 0);
+    const std::string record = WaitForRecord(1);
+    EXPECT_EQ(Line(record, "parent"), "dllhost.exe");
+    EXPECT_EQ(Line(record, "C_Param"), bytes + "|2048");
+    EXPECT_EQ(Line(record, "cmdline"), "C:\\VarnokElevated\\Game.exe " + bytes);
+    SetThreadLocale(LOCALE_USER_DEFAULT);
 }
 
 }  // namespace
