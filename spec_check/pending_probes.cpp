@@ -3,15 +3,11 @@
 #include "spec_check_ctrl.h"
 
 BSTR CQuellisSpecCheckCtrl::GetStringOS() { return ResultString({}); }
-BSTR CQuellisSpecCheckCtrl::GetStringMEMORY() { return ResultString({}); }
 BSTR CQuellisSpecCheckCtrl::GetStringDirectX() { return ResultString({}); }
 BSTR CQuellisSpecCheckCtrl::GetStringVGA() { return ResultString({}); }
-BSTR CQuellisSpecCheckCtrl::GetStringSOUND() { return ResultString({}); }
 BSTR CQuellisSpecCheckCtrl::GetStringVGAVer() { return ResultString({}); }
 BSTR CQuellisSpecCheckCtrl::GetStringVGADriver() { return ResultString({}); }
 BSTR CQuellisSpecCheckCtrl::GetStringVGAID() { return ResultString({}); }
-BSTR CQuellisSpecCheckCtrl::GetStringMacAddress() { return ResultString({}); }
 BSTR CQuellisSpecCheckCtrl::GetStringVGAMemory() { return ResultString({}); }
 BSTR CQuellisSpecCheckCtrl::GetStringCPUID() { return ResultString({}); }
-BSTR CQuellisSpecCheckCtrl::GetStringSpecVer() { return ResultString({}); }
 BSTR CQuellisSpecCheckCtrl::GetStringHDDID() { return ResultString({}); }
