@@ -12,7 +12,23 @@ HRESULT DispatchTypeInfo::Get(LCID lcid, ITypeInfo** info) {
     return info_.CopyTo(info);
 }
 
-HRESULT DispatchTypeInfo::GetIDsOfNames(LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) {
+HRESULT DispatchTypeInfo::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+HRESULT DispatchTypeInfo::GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return Get(lcid, info);
+}
+
+HRESULT DispatchTypeInfo::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
+                                        DISPID* ids) {
+    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    if (!names || !ids) return E_POINTER;
     ComPtr<ITypeInfo> info;
     const HRESULT hr = Get(lcid, info.put());
     if (FAILED(hr)) return hr;

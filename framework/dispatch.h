@@ -26,7 +26,11 @@ class DispatchTypeInfo {
 public:
     DispatchTypeInfo(const TypeLibId& lib, const IID& iid) : lib_(lib), iid_(iid) {}
     HRESULT Get(LCID lcid, ITypeInfo** info);
-    HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, LCID lcid, DISPID* ids);
+
+    // The IDispatch answers of an object with this one type information.
+    static HRESULT GetTypeInfoCount(UINT* count);
+    HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info);
+    HRESULT GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids);
 
 private:
     TypeLibId lib_;

@@ -54,23 +54,16 @@ void* CQuellisLauncherVistaPlay::ControlInterface(REFIID iid) {
 }
 
 STDMETHODIMP CQuellisLauncherVistaPlay::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
-    *count = 1;
-    return S_OK;
+    return fw::DispatchTypeInfo::GetTypeInfoCount(count);
 }
 
 STDMETHODIMP CQuellisLauncherVistaPlay::GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
-    return typeInfo_.Get(lcid, info);
+    return typeInfo_.GetTypeInfo(index, lcid, info);
 }
 
 STDMETHODIMP CQuellisLauncherVistaPlay::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count,
                                                       LCID lcid, DISPID* ids) {
-    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    if (!names || !ids) return E_POINTER;
-    return typeInfo_.GetIDsOfNames(names, count, lcid, ids);
+    return typeInfo_.GetIDsOfNames(iid, names, count, lcid, ids);
 }
 
 STDMETHODIMP CQuellisLauncherVistaPlay::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags,
