@@ -2,7 +2,6 @@
 // answer on a PC that cannot tell.
 #include "spec_check_ctrl.h"
 
-BSTR CQuellisSpecCheckCtrl::GetStringOS() { return ResultString({}); }
 BSTR CQuellisSpecCheckCtrl::GetStringDirectX() { return ResultString({}); }
 BSTR CQuellisSpecCheckCtrl::GetStringVGA() { return ResultString({}); }
 BSTR CQuellisSpecCheckCtrl::GetStringVGAVer() { return ResultString({}); }
