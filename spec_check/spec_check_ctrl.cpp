@@ -3,6 +3,7 @@
 #include "VarnokSpecCheck.h"
 #include "registration.h"
 #include "resource.h"
+#include "spec_check/probes/probes.h"
 #include "text.h"
 
 namespace {
@@ -119,4 +120,28 @@ void CQuellisSpecCheckCtrl::DoPropExchange(fw::PropExchange& px) {
 
 std::vector<CLSID> CQuellisSpecCheckCtrl::PropPageIds() { return {CLSID_QuellisSpecCheckPropPage}; }
 
+namespace {
+
+// Every method's last step: narrow text in the thread's ANSI code page becomes the BSTR.
 BSTR ResultString(const std::string& text) { return fw::NarrowToBstr(text, CP_THREAD_ACP); }
+
+}  // namespace
+
+// Each method asks its probe afresh and hands the text back by the result-string rule.
+BSTR CQuellisSpecCheckCtrl::GetStringCPU() { return ResultString(spec_check::ProbeCpuName()); }
+BSTR CQuellisSpecCheckCtrl::GetStringOS() { return ResultString(spec_check::ProbeOsName()); }
+BSTR CQuellisSpecCheckCtrl::GetStringMEMORY() { return ResultString(spec_check::ProbeMemory()); }
+BSTR CQuellisSpecCheckCtrl::GetStringDirectX() { return ResultString({}); }
+BSTR CQuellisSpecCheckCtrl::GetStringVGA() { return ResultString({}); }
+BSTR CQuellisSpecCheckCtrl::GetStringSOUND() { return ResultString(spec_check::ProbeSoundDevice()); }
+BSTR CQuellisSpecCheckCtrl::GetStringVGAVer() { return ResultString({}); }
+BSTR CQuellisSpecCheckCtrl::GetStringVGADriver() { return ResultString({}); }
+BSTR CQuellisSpecCheckCtrl::GetStringVGAID() { return ResultString({}); }
+BSTR CQuellisSpecCheckCtrl::GetStringCPUBit() { return ResultString(spec_check::ProbeCpuBits()); }
+BSTR CQuellisSpecCheckCtrl::GetStringMacAddress() {
+    return ResultString(spec_check::ProbeAdapterAddresses());
+}
+BSTR CQuellisSpecCheckCtrl::GetStringVGAMemory() { return ResultString({}); }
+BSTR CQuellisSpecCheckCtrl::GetStringCPUID() { return ResultString({}); }
+BSTR CQuellisSpecCheckCtrl::GetStringSpecVer() { return ResultString(spec_check::SpecVersionText()); }
+BSTR CQuellisSpecCheckCtrl::GetStringHDDID() { return ResultString({}); }

@@ -62,6 +62,3 @@ public:
 private:
     fw::DispatchTypeInfo typeInfo_;
 };
-
-// Every method's last step: narrow text in the thread's ANSI code page becomes the BSTR.
-BSTR ResultString(const std::string& text);

@@ -3,13 +3,13 @@
 #include <mmsystem.h>
 #include <dsound.h>
 
-#include <array>
 #include <new>
-#include <string>
 
-#include "raii.h"
+#include "spec_check/probes/probes.h"
+#include "spec_check/probes/system_library.h"
 #include "spec_check/rules/sound_device.h"
-#include "spec_check_ctrl.h"
+
+namespace spec_check {
 
 namespace {
 
@@ -22,25 +22,16 @@ struct SoundEnumeration {
 BOOL CALLBACK CollectSoundDevice(LPGUID, LPCSTR description, LPCSTR, LPVOID context) noexcept {
     auto* enumeration = static_cast<SoundEnumeration*>(context);
     try {
-        return spec_check::CollectSoundDescription(enumeration->description, description) ? TRUE
-                                                                                          : FALSE;
+        return CollectSoundDescription(enumeration->description, description) ? TRUE : FALSE;
     } catch (...) {
         enumeration->failed = true;
         return FALSE;
     }
 }
 
-// dsound.dll from the system directory; a PC without it gives an empty library.
-fw::Library LoadSystemLibrary(const char* name) {
-    std::array<char, MAX_PATH> dir{};
-    const UINT n = GetSystemDirectoryA(dir.data(), static_cast<UINT>(dir.size()));
-    if (n == 0 || n >= dir.size()) return fw::Library(name);
-    return fw::Library((std::string(dir.data(), n) + "\\" + name).c_str());
-}
-
 }  // namespace
 
-BSTR CQuellisSpecCheckCtrl::GetStringSOUND() {
+std::string ProbeSoundDevice() {
     using DirectSoundEnumerateAFn = HRESULT(WINAPI*)(LPDSENUMCALLBACKA, LPVOID);
     SoundEnumeration enumeration;
     {
@@ -51,5 +42,7 @@ BSTR CQuellisSpecCheckCtrl::GetStringSOUND() {
         if (enumerate) enumerate(&CollectSoundDevice, &enumeration);
     }
     if (enumeration.failed) throw std::bad_alloc();
-    return ResultString(enumeration.description);
+    return enumeration.description;
 }
+
+}  // namespace spec_check

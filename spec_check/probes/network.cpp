@@ -7,8 +7,10 @@
 #include <optional>
 #include <vector>
 
+#include "spec_check/probes/probes.h"
 #include "spec_check/rules/adapter_address.h"
-#include "spec_check_ctrl.h"
+
+namespace spec_check {
 
 namespace {
 
@@ -17,7 +19,7 @@ constexpr std::size_t kStatusAreaSize = 600;
 // Remote name of an adapter-status query about the local adapter: "*" and 15 spaces, unterminated.
 constexpr char kLocalAdapterName[NCBNAMSZ + 1] = "*               ";
 
-std::optional<spec_check::AdapterAddress> QueryAdapterAddress(UCHAR lana) {
+std::optional<AdapterAddress> QueryAdapterAddress(UCHAR lana) {
     NCB ncb{};
     ncb.ncb_command = NCBRESET;
     ncb.ncb_lana_num = lana;
@@ -32,14 +34,14 @@ std::optional<spec_check::AdapterAddress> QueryAdapterAddress(UCHAR lana) {
     ncb.ncb_length = static_cast<WORD>(status.size());
     if (Netbios(&ncb) != NRC_GOODRET) return std::nullopt;
 
-    spec_check::AdapterAddress address{};
+    AdapterAddress address{};
     std::memcpy(address.data(), status.data(), address.size());
     return address;
 }
 
 }  // namespace
 
-BSTR CQuellisSpecCheckCtrl::GetStringMacAddress() {
+std::string ProbeAdapterAddresses() {
     LANA_ENUM adapters{};
     NCB ncb{};
     ncb.ncb_command = NCBENUM;
@@ -48,10 +50,12 @@ BSTR CQuellisSpecCheckCtrl::GetStringMacAddress() {
     // The count byte decides: a failed enumeration leaves it 0.
     Netbios(&ncb);
 
-    std::vector<std::optional<spec_check::AdapterAddress>> answers;
-    for (const unsigned char lana : spec_check::AdapterNumbers(
+    std::vector<std::optional<AdapterAddress>> answers;
+    for (const unsigned char lana : AdapterNumbers(
              reinterpret_cast<const unsigned char*>(&adapters), sizeof adapters)) {
         answers.push_back(QueryAdapterAddress(lana));
     }
-    return ResultString(spec_check::AddressList(answers));
+    return AddressList(answers);
 }
+
+}  // namespace spec_check

@@ -1,16 +1,20 @@
 // Memory probe: the installed physical memory in even megabytes; and the control's version text.
-#include "spec_check/rules/memory_size.h"
-#include "spec_check_ctrl.h"
+#include <windows.h>
 
-BSTR CQuellisSpecCheckCtrl::GetStringMEMORY() {
+#include "spec_check/probes/probes.h"
+#include "spec_check/rules/memory_size.h"
+
+namespace spec_check {
+
+std::string ProbeMemory() {
     MEMORYSTATUSEX status{};
     status.dwLength = sizeof status;
     // A failed query leaves the record cleared: the total is then 0.
     GlobalMemoryStatusEx(&status);
-    return ResultString(spec_check::MemoryText(status.ullTotalPhys));
+    return MemoryText(status.ullTotalPhys);
 }
 
-BSTR CQuellisSpecCheckCtrl::GetStringSpecVer() {
-    // Fixed text, not read from the version resource (which says 1.0.1.3).
-    return ResultString("1,0,1,3s");
-}
+// Fixed text, not read from the version resource (which says 1.0.1.3).
+std::string SpecVersionText() { return "1,0,1,3s"; }
+
+}  // namespace spec_check

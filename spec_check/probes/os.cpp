@@ -1,28 +1,20 @@
 // Operating-system probe: the version facts Windows reports to this process, named by the rule.
+#include <windows.h>
+
+#include "spec_check/probes/probes.h"
+#include "spec_check/probes/system_library.h"
 #include "spec_check/rules/cpu_name.h"
-#include "spec_check/rules/os_name.h"
-#include "spec_check_ctrl.h"
 
 static_assert(sizeof(OSVERSIONINFOEXA) == spec_check::kVersionRecordSize);
 static_assert(sizeof(OSVERSIONINFOEXA{}.szCSDVersion) == spec_check::kServicePackTextSize);
 
-namespace {
+namespace spec_check {
 
-// Looked up at run time: older Windows versions lack these functions.
-template <typename Fn>
-Fn KernelFunction(const char* name) {
-    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, name)))
-                  : nullptr;
-}
-
-}  // namespace
-
-BSTR CQuellisSpecCheckCtrl::GetStringOS() {
+OsFacts GatherOsFacts() {
     using GetNativeSystemInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
     using GetProductInfoFn = BOOL(WINAPI*)(DWORD, DWORD, DWORD, DWORD, PDWORD);
 
-    spec_check::OsFacts facts;
+    OsFacts facts;
     OSVERSIONINFOEXA version{};
     version.dwOSVersionInfoSize = sizeof version;
 #ifdef _MSC_VER
@@ -34,28 +26,32 @@ BSTR CQuellisSpecCheckCtrl::GetStringOS() {
         facts.minor = version.dwMinorVersion;
         facts.build = version.dwBuildNumber;
         // Bounded by the field: a text that fills it without a NUL is never read past.
-        facts.servicePack = spec_check::TextUpToNul(version.szCSDVersion, sizeof version.szCSDVersion);
+        facts.servicePack = TextUpToNul(version.szCSDVersion, sizeof version.szCSDVersion);
         facts.suiteMask = version.wSuiteMask;
         facts.productType = version.wProductType;
     }
 
+    // Looked up at run time: older Windows versions lack these functions.
+    const fw::Library kernel = LoadSystemLibrary("kernel32.dll");
     SYSTEM_INFO system{};
-    if (const auto native = KernelFunction<GetNativeSystemInfoFn>("GetNativeSystemInfo")) {
+    if (const auto native = kernel.Proc<GetNativeSystemInfoFn>("GetNativeSystemInfo")) {
         native(&system);
     } else {
         GetSystemInfo(&system);
     }
     facts.architecture = system.wProcessorArchitecture;
 
-    if (spec_check::NeedsEdition(facts.major)) {
-        if (const auto productInfo = KernelFunction<GetProductInfoFn>("GetProductInfo")) {
+    if (NeedsEdition(facts.major)) {
+        if (const auto productInfo = kernel.Proc<GetProductInfoFn>("GetProductInfo")) {
             DWORD product = 0;
             // A failed call names no edition.
             if (productInfo(facts.major, facts.minor, 0, 0, &product)) facts.edition = product;
         }
     }
-    if (spec_check::NeedsServerR2(facts.major, facts.minor)) {
-        facts.serverR2 = GetSystemMetrics(SM_SERVERR2);
-    }
-    return ResultString(spec_check::OsName(facts));
+    if (NeedsServerR2(facts.major, facts.minor)) facts.serverR2 = GetSystemMetrics(SM_SERVERR2);
+    return facts;
 }
+
+std::string ProbeOsName() { return OsName(GatherOsFacts()); }
+
+}  // namespace spec_check
