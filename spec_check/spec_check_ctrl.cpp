@@ -125,23 +125,33 @@ namespace {
 // Every method's last step: narrow text in the thread's ANSI code page becomes the BSTR.
 BSTR ResultString(const std::string& text) { return fw::NarrowToBstr(text, CP_THREAD_ACP); }
 
+// The display methods' answer: the text, or, when DirectX cannot be used, a message to the user
+// and no string at all.
+BSTR DisplayResult(const std::optional<std::string>& text) {
+    if (!text) {
+        MessageBoxA(nullptr, "Direct3DCreate9 is failed", "Error", MB_OK);
+        return nullptr;
+    }
+    return ResultString(*text);
+}
+
 }  // namespace
 
 // Each method asks its probe afresh and hands the text back by the result-string rule.
 BSTR CQuellisSpecCheckCtrl::GetStringCPU() { return ResultString(spec_check::ProbeCpuName()); }
 BSTR CQuellisSpecCheckCtrl::GetStringOS() { return ResultString(spec_check::ProbeOsName()); }
 BSTR CQuellisSpecCheckCtrl::GetStringMEMORY() { return ResultString(spec_check::ProbeMemory()); }
-BSTR CQuellisSpecCheckCtrl::GetStringDirectX() { return ResultString({}); }
-BSTR CQuellisSpecCheckCtrl::GetStringVGA() { return ResultString({}); }
+BSTR CQuellisSpecCheckCtrl::GetStringDirectX() { return ResultString(spec_check::ProbeDirectX()); }
+BSTR CQuellisSpecCheckCtrl::GetStringVGA() { return DisplayResult(spec_check::ProbeAdapterDescription()); }
 BSTR CQuellisSpecCheckCtrl::GetStringSOUND() { return ResultString(spec_check::ProbeSoundDevice()); }
-BSTR CQuellisSpecCheckCtrl::GetStringVGAVer() { return ResultString({}); }
-BSTR CQuellisSpecCheckCtrl::GetStringVGADriver() { return ResultString({}); }
-BSTR CQuellisSpecCheckCtrl::GetStringVGAID() { return ResultString({}); }
+BSTR CQuellisSpecCheckCtrl::GetStringVGAVer() { return DisplayResult(spec_check::ProbeDriverVersion()); }
+BSTR CQuellisSpecCheckCtrl::GetStringVGADriver() { return DisplayResult(spec_check::ProbeDriverFile()); }
+BSTR CQuellisSpecCheckCtrl::GetStringVGAID() { return DisplayResult(spec_check::ProbeDeviceId()); }
 BSTR CQuellisSpecCheckCtrl::GetStringCPUBit() { return ResultString(spec_check::ProbeCpuBits()); }
 BSTR CQuellisSpecCheckCtrl::GetStringMacAddress() {
     return ResultString(spec_check::ProbeAdapterAddresses());
 }
-BSTR CQuellisSpecCheckCtrl::GetStringVGAMemory() { return ResultString({}); }
+BSTR CQuellisSpecCheckCtrl::GetStringVGAMemory() { return DisplayResult(spec_check::ProbeVideoMemory()); }
 BSTR CQuellisSpecCheckCtrl::GetStringCPUID() { return ResultString({}); }
 BSTR CQuellisSpecCheckCtrl::GetStringSpecVer() { return ResultString(spec_check::SpecVersionText()); }
 BSTR CQuellisSpecCheckCtrl::GetStringHDDID() { return ResultString({}); }

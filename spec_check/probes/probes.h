@@ -3,9 +3,11 @@
 // into BSTRs.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
+#include "spec_check/rules/directx_version.h"
 #include "spec_check/rules/os_name.h"
 
 namespace spec_check {
@@ -23,6 +25,28 @@ std::string ProbeOsName();
 std::string ProbeMemory();
 // The control's fixed version text.
 std::string SpecVersionText();
+
+// The DirectX release, from the diagnostic provider when it gives major, minor and a letter,
+// else from the system folder's files; the letter lower-cased.
+DirectXVersion DetectDirectXVersion();
+std::string ProbeDirectX();
+// The provider's answer; true only when all three values were accepted. Each accepted value is
+// stored at once, whatever comes after it.
+bool QueryDxDiagVersion(DirectXVersion& version);
+// The release the files of a folder (the system folder when none is named) identify.
+DirectXVersion ScanDirectXFileVersions(const std::string& directory);
+DirectXVersion ScanDirectXFileVersions();
+// One file's version from its version resource; nothing when it has none or it cannot be read.
+std::optional<std::uint64_t> ReadFileVersion(const std::string& path);
+
+// The default display adapter as Direct3D 9 reports it: description, driver version, driver
+// file and device identifier; and the local video memory DirectDraw 7 reports. Nothing when
+// Direct3D 9 (DirectDraw 7 for the memory) cannot be used.
+std::optional<std::string> ProbeAdapterDescription();
+std::optional<std::string> ProbeDriverVersion();
+std::optional<std::string> ProbeDriverFile();
+std::optional<std::string> ProbeDeviceId();
+std::optional<std::string> ProbeVideoMemory();
 
 // Hardware address of every LAN adapter number NetBIOS knows, one per line.
 std::string ProbeAdapterAddresses();
