@@ -75,6 +75,15 @@ STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWin(LONG* IReturn) {
         SetResult(IReturn, 2);
         return S_FALSE;
     }
+    // Only the bytes the read returned count, whether or not they hold a terminator.
+    const std::string installDir = launcher::TextOfValue(
+        directory.data(), std::min<size_t>(size, directory.size()));
+    // A directory that is not an absolute local path would let the system complete it with the
+    // current drive or folder, or reach a share or device: treated as no directory at all.
+    if (!launcher::IsAbsoluteLocalDirectory(installDir)) {
+        SetResult(IReturn, 2);
+        return S_FALSE;
+    }
     if (!WriteField(key.get(), "C_Param", m_szReg1, sizeof m_szReg1)) {
         SetResult(IReturn, 3);
         return S_FALSE;
@@ -85,9 +94,6 @@ STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWin(LONG* IReturn) {
     }
     key.Close();
 
-    // Only the bytes the read returned count, whether or not they hold a terminator.
-    const std::string installDir = launcher::TextOfValue(
-        directory.data(), std::min<size_t>(size, directory.size()));
     const auto launch = launcher::ComposeGameLaunch(installDir, m_szPathName, m_szParam);
     if (!launch || !Start(*launch)) SetResult(IReturn, 9);
     return S_OK;

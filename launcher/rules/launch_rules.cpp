@@ -43,6 +43,13 @@ bool IsContainedPath(const std::string& path) {
     return true;
 }
 
+bool IsAbsoluteLocalDirectory(const std::string& directory) {
+    if (directory.size() < 3) return false;
+    const char drive = directory[0];
+    const bool isLetter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
+    return isLetter && directory[1] == ':' && directory[2] == '\\';
+}
+
 namespace {
 
 std::optional<Launch> Compose(std::string program, const std::string& argument) {

@@ -33,6 +33,12 @@ AppendResult AppendToField(char* field, std::size_t size, const std::string& tex
 // no drive or stream colon.
 bool IsContainedPath(const std::string& path);
 
+// An installation directory a program may be started from: a drive letter, a colon and a
+// backslash. An empty, relative, root-relative or drive-relative directory would be completed
+// with the current drive or folder, and a share or device path (\\server\share, \\?\C:\...,
+// \\.\C:\...) names no plain local folder.
+bool IsAbsoluteLocalDirectory(const std::string& directory);
+
 // The game's command line, "<directory><path> <argument>", and the program it names
 // ("<directory><path>"). Nothing when the program passes the directory buffer or the command line
 // passes its buffer.

@@ -53,6 +53,22 @@ TEST(LaunchRules, ProgramPathsStayBelowTheirFolder) {
     EXPECT_FALSE(IsContainedPath("Game.exe:stream"));
 }
 
+TEST(LaunchRules, OnlyAnAbsoluteLocalDirectoryIsAnInstallationDirectory) {
+    const struct {
+        const char* directory;
+        bool accepted;
+    } cases[] = {
+        {"C:\\Program Files\\Game", true}, {"z:\\", true}, {"D:\\\xC7\xD1", true},
+        {"", false}, {"Game", false}, {"\\Game", false}, {"C:", false}, {"C:Game", false},
+        {"C:/Game", false}, {"1:\\Game", false}, {"\xC7:\\Game", false}, {":\\Game", false},
+        {"\\\\server\\share\\Game", false}, {"//server/share/Game", false},
+        {"\\\\?\\C:\\Game", false}, {"\\\\.\\C:\\Game", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsAbsoluteLocalDirectory(c.directory), c.accepted) << c.directory;
+    }
+}
+
 TEST(LaunchRules, CommandLinesAreComposedAsGivenOrRefused) {
     auto game = ComposeGameLaunch("C:\\Game", "\\Game.exe", "-x");
     ASSERT_TRUE(game);

@@ -13,6 +13,7 @@
 #include "VarnokLauncher.h"
 #include "com_test.h"
 #include "launcher_ctrl.h"
+#include "planted_games.h"
 #include "raii.h"
 #include "text.h"
 
@@ -59,16 +60,13 @@ protected:
         SetEnvironmentVariableW(L"SAMPLE_GAME_KEY", (std::wstring(L"HKCU\\") + kKey).c_str());
         RegDeleteTreeW(HKEY_CURRENT_USER, kProviderKey);
         ProviderSetting(L"Record", prompt_);
-        const std::wstring game = [] {
-            std::wstring p = L"Z:" + fw::NarrowToWide(SAMPLE_GAME_EXE, CP_ACP);
-            for (auto& c : p) {
-                if (c == L'/') c = L'\\';
-            }
-            return p;
-        }();
+        game_ = L"Z:" + fw::NarrowToWide(SAMPLE_GAME_EXE, CP_ACP);
+        for (auto& c : game_) {
+            if (c == L'/') c = L'\\';
+        }
         CreateDirectoryW(L"C:\\VarnokElevated", nullptr);
-        ASSERT_TRUE(CopyFileW(game.c_str(), L"C:\\VarnokElevated\\Game.exe", FALSE));
-        ASSERT_TRUE(CopyFileW(game.c_str(), L"C:\\windows\\system32\\varnok_elev_board.exe", FALSE));
+        ASSERT_TRUE(CopyFileW(game_.c_str(), L"C:\\VarnokElevated\\Game.exe", FALSE));
+        ASSERT_TRUE(CopyFileW(game_.c_str(), L"C:\\windows\\system32\\varnok_elev_board.exe", FALSE));
         RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
         RegKey key;
         ASSERT_EQ(key.CreateW(HKEY_CURRENT_USER, kKey), ERROR_SUCCESS);
@@ -105,10 +103,11 @@ protected:
         ASSERT_EQ(launcher_->AddPathName(p.get()), S_OK);
         ASSERT_EQ(launcher_->AddParmeter(a.get()), S_OK);
     }
-    std::string WaitForRecord(size_t starts) {
+    // Waits for `starts` records, or for `starts` records holding `what`.
+    std::string WaitForRecord(size_t starts, const std::string& what = "A_Param=") {
         for (int i = 0; i < 200; ++i) {
             const std::string text = ReadFileText(record_);
-            if (Count(text, "A_Param=") >= starts) return text;
+            if (Count(text, what) >= starts) return text;
             Sleep(100);
         }
         return ReadFileText(record_);
@@ -119,9 +118,26 @@ protected:
         return RegQueryValueExA(key.get(), "C_Param", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     }
 
-    std::wstring record_, prompt_;
+    std::wstring game_, record_, prompt_;
     ComPtr<IQuellisLauncherVistaPlay> launcher_;
 };
+
+// Ends this prefix's surrogates, so that the next elevation starts new ones with this
+// process's environment (and so its code page).
+void EndSurrogates() {
+    fw::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    ASSERT_TRUE(snapshot.valid());
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        if (lstrcmpiW(entry.szExeFile, L"dllhost.exe") != 0) continue;
+        fw::Handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (!process.valid()) continue;
+        TerminateProcess(process.get(), 0);
+        WaitForSingleObject(process.get(), 10000);
+    }
+}
 
 TEST(ElevationRequest, MonikerNameAndBindOptions) {
     const std::wstring name = ElevationMonikerName();
@@ -163,6 +179,38 @@ TEST_F(Elevation, GameStartsFromTheSurrogateAndTheResultComesBack) {
     result = 0;
     EXPECT_EQ(launcher_->ExecuteVista(&result), S_OK);
     EXPECT_EQ(result, 1);
+}
+
+// The elevated instance refuses what the direct launch refuses, and its result comes back.
+TEST_F(Elevation, OnlyAnAbsoluteLocalDirectoryStartsTheGame) {
+    testing_support::PlantedGames planted(game_);
+    ASSERT_TRUE(planted.ok());
+    EndSurrogates();  // the next surrogates start in this process's current folder
+    RegKey key;
+    ASSERT_EQ(key.OpenW(HKEY_CURRENT_USER, kKey, KEY_SET_VALUE), ERROR_SUCCESS);
+    auto setDir = [&key](const std::wstring& dir) {
+        return RegSetValueExW(key.get(), L"InstallDir", 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(dir.c_str()),
+                              static_cast<DWORD>((dir.size() + 1) * sizeof(wchar_t)));
+    };
+    Settings(1, L"\\Game.exe", L"-e");
+    for (const wchar_t* dir : testing_support::kUnsafeInstallDirs) {
+        ASSERT_EQ(setDir(dir), ERROR_SUCCESS);
+        LONG result = 0;
+        EXPECT_EQ(launcher_->ExecuteVista(&result), S_OK) << dir;
+        EXPECT_EQ(result, 2) << dir;
+        EXPECT_FALSE(ParamWritten()) << dir;
+    }
+    ASSERT_EQ(setDir(testing_support::PlantedGames::kInstallDir), ERROR_SUCCESS);
+    LONG result = 0;
+    EXPECT_EQ(launcher_->ExecuteVista(&result), S_OK);
+    EXPECT_EQ(result, 0);
+    // A program started by an earlier launch has had the time this one took to record itself.
+    const std::string record =
+        WaitForRecord(1, std::string("module=") + testing_support::PlantedGames::kInstalledGame);
+    EXPECT_EQ(Line(record, "module"), testing_support::PlantedGames::kInstalledGame) << record;
+    EXPECT_EQ(Line(record, "parent"), "dllhost.exe");
+    EXPECT_EQ(Count(record, "module="), 1u) << record;
 }
 
 TEST_F(Elevation, DeclinedPromptWritesAndStartsNothing) {
@@ -235,23 +283,6 @@ TEST_F(Elevation, LongestTextsArriveAsTheLocalInstanceHoldsThem) {
     EXPECT_EQ(Line(record, "C_Param"), std::string(2046, 'c') + "?|2048");
     EXPECT_EQ(Line(record, "R_Param"), std::string(2047, 'r') + "|2048");
     EXPECT_EQ(Line(record, "cmdline"), "C:\\VarnokElevated\\Game.exe " + std::string(arg.size(), 'a'));
-}
-
-// Ends this prefix's surrogates, so that the next elevation starts new ones with this
-// process's environment (and so its code page).
-void EndSurrogates() {
-    fw::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    ASSERT_TRUE(snapshot.valid());
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-         more = Process32NextW(snapshot.get(), &entry)) {
-        if (lstrcmpiW(entry.szExeFile, L"dllhost.exe") != 0) continue;
-        fw::Handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-        if (!process.valid()) continue;
-        TerminateProcess(process.get(), 0);
-        WaitForSingleObject(process.get(), 10000);
-    }
 }
 
 // Runs in its own ctest entry, where the prefix's processes use the Korean code page (949) as on

@@ -14,6 +14,7 @@
 #include "VarnokLauncher.h"
 #include "com_test.h"
 #include "msgbox_watcher.h"
+#include "planted_games.h"
 #include "raii.h"
 #include "text.h"
 
@@ -52,12 +53,13 @@ std::string ReadFileText(const std::wstring& path) {
     return s.str();
 }
 
-// Waits for the sample game's record (it appends one per start).
-std::string WaitForRecord(const std::wstring& path, DWORD timeoutMs = 20000) {
+// Waits for the sample game's record (it appends one per start), or for a record holding `until`.
+std::string WaitForRecord(const std::wstring& path, const std::string& until = "A_Param=",
+                          DWORD timeoutMs = 20000) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {
         const std::string text = ReadFileText(path);
-        if (text.find("A_Param=") != std::string::npos) return text;
+        if (text.find(until) != std::string::npos) return text;
         Sleep(100);
     }
     return ReadFileText(path);
@@ -143,6 +145,33 @@ TEST_F(Launch, GameStartsByItsFullNameWithTheComposedCommandLine) {
     EXPECT_EQ(Line(record, "R_Param"), "second|2048");
     EXPECT_EQ(record.find("module=", record.find("module=") + 1), std::string::npos)
         << "exactly one program started";
+}
+
+// Only an absolute local installation directory starts a program; every other value would let
+// the system find one below the current drive or folder, on a share or through a device path.
+TEST_F(Launch, OnlyAnAbsoluteLocalDirectoryStartsTheGame) {
+    testing_support::PlantedGames planted(game_);
+    ASSERT_TRUE(planted.ok());
+    RegKey key;
+    ASSERT_EQ(key.OpenW(HKEY_CURRENT_USER, kTestKey, KEY_SET_VALUE), ERROR_SUCCESS);
+    Settings(1, L"\\Game.exe", L"-x");
+    DWORD size = 0;
+    for (const wchar_t* dir : testing_support::kUnsafeInstallDirs) {
+        SetDirectory(key.get(), dir);
+        LONG result = 0;
+        EXPECT_EQ(launcher_->ExecuteWin(&result), S_FALSE) << dir;
+        EXPECT_EQ(result, 2) << dir;
+        EXPECT_EQ(ParamData(HKEY_CURRENT_USER, kTestKeyA, "C_Param", &size), "<no value>") << dir;
+    }
+    SetDirectory(key.get(), testing_support::PlantedGames::kInstallDir);
+    LONG result = 0;
+    EXPECT_EQ(launcher_->ExecuteWin(&result), S_OK);
+    EXPECT_EQ(result, 0);
+    // A program started by an earlier launch has had the time this one took to record itself.
+    const std::string record =
+        WaitForRecord(out_, std::string("module=") + testing_support::PlantedGames::kInstalledGame);
+    EXPECT_EQ(Line(record, "module"), testing_support::PlantedGames::kInstalledGame) << record;
+    EXPECT_EQ(record.find("module=", record.find("module=") + 1), std::string::npos) << record;
 }
 
 TEST_F(Launch, NoSeparatorIsAddedAndAnEmptyArgumentLeavesATrailingBlank) {
