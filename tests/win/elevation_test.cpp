@@ -122,23 +122,6 @@ protected:
     ComPtr<IQuellisLauncherVistaPlay> launcher_;
 };
 
-// Ends this prefix's surrogates, so that the next elevation starts new ones with this
-// process's environment (and so its code page).
-void EndSurrogates() {
-    fw::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    ASSERT_TRUE(snapshot.valid());
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-         more = Process32NextW(snapshot.get(), &entry)) {
-        if (lstrcmpiW(entry.szExeFile, L"dllhost.exe") != 0) continue;
-        fw::Handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-        if (!process.valid()) continue;
-        TerminateProcess(process.get(), 0);
-        WaitForSingleObject(process.get(), 10000);
-    }
-}
-
 TEST(ElevationRequest, MonikerNameAndBindOptions) {
     const std::wstring name = ElevationMonikerName();
     EXPECT_EQ(name, L"Elevation:Administrator!new:" + fw::GuidToString(CLSID_QuellisLauncherVistaPlay));
@@ -180,6 +163,8 @@ TEST_F(Elevation, GameStartsFromTheSurrogateAndTheResultComesBack) {
     EXPECT_EQ(launcher_->ExecuteVista(&result), S_OK);
     EXPECT_EQ(result, 1);
 }
+
+void EndSurrogates();
 
 // The elevated instance refuses what the direct launch refuses, and its result comes back.
 TEST_F(Elevation, OnlyAnAbsoluteLocalDirectoryStartsTheGame) {
@@ -283,6 +268,23 @@ TEST_F(Elevation, LongestTextsArriveAsTheLocalInstanceHoldsThem) {
     EXPECT_EQ(Line(record, "C_Param"), std::string(2046, 'c') + "?|2048");
     EXPECT_EQ(Line(record, "R_Param"), std::string(2047, 'r') + "|2048");
     EXPECT_EQ(Line(record, "cmdline"), "C:\\VarnokElevated\\Game.exe " + std::string(arg.size(), 'a'));
+}
+
+// Ends this prefix's surrogates, so that the next elevation starts new ones with this
+// process's environment (and so its code page).
+void EndSurrogates() {
+    fw::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    ASSERT_TRUE(snapshot.valid());
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        if (lstrcmpiW(entry.szExeFile, L"dllhost.exe") != 0) continue;
+        fw::Handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (!process.valid()) continue;
+        TerminateProcess(process.get(), 0);
+        WaitForSingleObject(process.get(), 10000);
+    }
 }
 
 // Runs in its own ctest entry, where the prefix's processes use the Korean code page (949) as on
