@@ -3,7 +3,7 @@ BUILD ?= build
 MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup build demo test clean
+.PHONY: all setup build demo test bench clean
 
 all: build
 
@@ -16,6 +16,10 @@ build: setup
 
 demo: build
 	@scripts/demo $(BUILD)
+
+# Figures, never assertions: the cost of each spec-check method per call through a page script.
+bench: build
+	@scripts/bench $(BUILD)
 
 # ctest's summary is the last thing printed.
 test: build

@@ -17,6 +17,8 @@ for (var i = 0; i < names.length; i++) {
     var value;
     try {
         value = ctl[names[i]]();
+        // Line breaks inside a value are shown as \r and \n, so each value keeps to its row.
+        value = value.replace(/\r/g, "\\r").replace(/\n/g, "\\n");
         value = value.length ? "\"" + value + "\"" : "(empty)";
     } catch (e) {
         value = "(exception " + (e.number >>> 0).toString(16) + ")";
