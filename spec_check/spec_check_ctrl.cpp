@@ -142,16 +142,28 @@ BSTR CQuellisSpecCheckCtrl::GetStringCPU() { return ResultString(spec_check::Pro
 BSTR CQuellisSpecCheckCtrl::GetStringOS() { return ResultString(spec_check::ProbeOsName()); }
 BSTR CQuellisSpecCheckCtrl::GetStringMEMORY() { return ResultString(spec_check::ProbeMemory()); }
 BSTR CQuellisSpecCheckCtrl::GetStringDirectX() { return ResultString(spec_check::ProbeDirectX()); }
-BSTR CQuellisSpecCheckCtrl::GetStringVGA() { return DisplayResult(spec_check::ProbeAdapterDescription()); }
-BSTR CQuellisSpecCheckCtrl::GetStringSOUND() { return ResultString(spec_check::ProbeSoundDevice()); }
-BSTR CQuellisSpecCheckCtrl::GetStringVGAVer() { return DisplayResult(spec_check::ProbeDriverVersion()); }
-BSTR CQuellisSpecCheckCtrl::GetStringVGADriver() { return DisplayResult(spec_check::ProbeDriverFile()); }
+BSTR CQuellisSpecCheckCtrl::GetStringVGA() {
+    return DisplayResult(spec_check::ProbeAdapterDescription());
+}
+BSTR CQuellisSpecCheckCtrl::GetStringSOUND() {
+    return ResultString(spec_check::ProbeSoundDevice());
+}
+BSTR CQuellisSpecCheckCtrl::GetStringVGAVer() {
+    return DisplayResult(spec_check::ProbeDriverVersion());
+}
+BSTR CQuellisSpecCheckCtrl::GetStringVGADriver() {
+    return DisplayResult(spec_check::ProbeDriverFile());
+}
 BSTR CQuellisSpecCheckCtrl::GetStringVGAID() { return DisplayResult(spec_check::ProbeDeviceId()); }
 BSTR CQuellisSpecCheckCtrl::GetStringCPUBit() { return ResultString(spec_check::ProbeCpuBits()); }
 BSTR CQuellisSpecCheckCtrl::GetStringMacAddress() {
     return ResultString(spec_check::ProbeAdapterAddresses());
 }
-BSTR CQuellisSpecCheckCtrl::GetStringVGAMemory() { return DisplayResult(spec_check::ProbeVideoMemory()); }
+BSTR CQuellisSpecCheckCtrl::GetStringVGAMemory() {
+    return DisplayResult(spec_check::ProbeVideoMemory());
+}
 BSTR CQuellisSpecCheckCtrl::GetStringCPUID() { return ResultString({}); }
-BSTR CQuellisSpecCheckCtrl::GetStringSpecVer() { return ResultString(spec_check::SpecVersionText()); }
+BSTR CQuellisSpecCheckCtrl::GetStringSpecVer() {
+    return ResultString(spec_check::SpecVersionText());
+}
 BSTR CQuellisSpecCheckCtrl::GetStringHDDID() { return ResultString({}); }

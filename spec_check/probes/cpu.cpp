@@ -23,7 +23,8 @@ std::string ProbeCpuName() {
         return "Load Failed";
     }
     // The size the query reports never passes the buffer; take no more than it returned.
-    return TrimLeadingSpaces(TextUpToNul(buffer.data(), size < buffer.size() ? size : buffer.size()));
+    const std::size_t length = size < buffer.size() ? size : buffer.size();
+    return TrimLeadingSpaces(TextUpToNul(buffer.data(), length));
 }
 
 std::string ProbeCpuBits() {

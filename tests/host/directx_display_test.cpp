@@ -16,7 +16,8 @@ constexpr std::uint64_t V(std::uint32_t a, std::uint32_t b, std::uint32_t c, std
     return (std::uint64_t{a} << 48) | (std::uint64_t{b} << 32) | (std::uint64_t{c} << 16) | d;
 }
 
-std::string Scan(const std::map<std::string, std::uint64_t>& files, const std::string& dir = "C:\\S") {
+std::string Scan(const std::map<std::string, std::uint64_t>& files) {
+    const std::string dir = "C:\\S";
     return DirectXText(ScanDirectXFileVersions(dir, [&](const std::string& path) {
         const auto it = files.find(path.substr(dir.size()));
         return it == files.end() ? std::nullopt : std::optional<std::uint64_t>(it->second);
@@ -84,7 +85,9 @@ TEST(DirectXScan, PathsAreCutAtTheirBuffer) {
 TEST(DirectXVersionRules, PackingComparisonLetterAndText) {
     EXPECT_EQ(MakeFileVersion(4, 7, 0, 700), 0x0004000700000000ull | 700);
     EXPECT_EQ(MakeFileVersion(0x10004, 0x1FFFF, 0, 0x10000), MakeFileVersion(4, 0xFFFF, 0, 0));
-    EXPECT_EQ(CompareFileVersions(MakeFileVersion(5, 0, 0, 0), MakeFileVersion(4, 0xFFFF, 0xFFFF, 0xFFFF)), 1);
+    EXPECT_EQ(CompareFileVersions(MakeFileVersion(5, 0, 0, 0),
+                                  MakeFileVersion(4, 0xFFFF, 0xFFFF, 0xFFFF)),
+              1);
     EXPECT_EQ(CompareFileVersions(MakeFileVersion(4, 7, 0, 1), MakeFileVersion(4, 7, 1, 0)), -1);
     EXPECT_EQ(CompareFileVersions(~0ull, ~0ull), 0);
 
