@@ -26,16 +26,17 @@ function(wine_add_fixtures)
                        FIXTURES_REQUIRED display TIMEOUT 60)
 endfunction()
 
-# wine_add_gtest(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LOCK resource...])
-# A GoogleTest program for Windows; ctest runs it whole under Wine in the test prefix.
+# wine_add_gtest(<name> SOURCES ... [LIBS ...] [TIMEOUT s] [LOCK resource...] [ARGS argument...])
+# A GoogleTest program for Windows; ctest runs it whole under Wine in the test prefix, with ARGS
+# (a --gtest_filter, say) when given.
 function(wine_add_gtest name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LOCK" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LOCK;ARGS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE win_test_support ${T_LIBS})
-  add_test(NAME win.${name} COMMAND ${name} --gtest_color=no)
+  add_test(NAME win.${name} COMMAND ${name} --gtest_color=no ${T_ARGS})
   set_tests_properties(win.${name} PROPERTIES FIXTURES_REQUIRED "wine;display"
                        TIMEOUT ${T_TIMEOUT})
   if(T_LOCK)
