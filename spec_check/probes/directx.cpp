@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <dxdiag.h>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -57,14 +59,20 @@ public:
         DWORD ignored = 0;
         const DWORD size = size_(path, &ignored);
         if (size == 0) return std::nullopt;
-        // A block that cannot be had skips this file.
-        std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[size]);
+        // A block that cannot be had skips this file. It starts zeroed: the platform fills only
+        // as much as the file's resource holds, and the rest must never hold what the heap held
+        // before (an earlier file's version).
+        std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[size]());
         if (!block || !info_(path, 0, size, block.get())) return std::nullopt;
         void* fixed = nullptr;
         UINT fixedSize = 0;
         if (!query_(block.get(), "\\", &fixed, &fixedSize) || !fixed) return std::nullopt;
-        return FixedFileVersion(block.get(), size, static_cast<const unsigned char*>(fixed),
-                                fixedSize);
+        // The block is only as long as its header says (its first word); the query reports the
+        // fixed part's place without checking that a cut resource still holds it.
+        WORD declared = 0;
+        if (size >= sizeof declared) std::memcpy(&declared, block.get(), sizeof declared);
+        return FixedFileVersion(block.get(), std::min<std::size_t>(size, declared),
+                                static_cast<const unsigned char*>(fixed), fixedSize);
     }
 
 private:
