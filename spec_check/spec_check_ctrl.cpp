@@ -162,8 +162,8 @@ BSTR CQuellisSpecCheckCtrl::GetStringMacAddress() {
 BSTR CQuellisSpecCheckCtrl::GetStringVGAMemory() {
     return DisplayResult(spec_check::ProbeVideoMemory());
 }
-BSTR CQuellisSpecCheckCtrl::GetStringCPUID() { return ResultString({}); }
+BSTR CQuellisSpecCheckCtrl::GetStringCPUID() { return ResultString(spec_check::ProbeCpuKey()); }
 BSTR CQuellisSpecCheckCtrl::GetStringSpecVer() {
     return ResultString(spec_check::SpecVersionText());
 }
-BSTR CQuellisSpecCheckCtrl::GetStringHDDID() { return ResultString({}); }
+BSTR CQuellisSpecCheckCtrl::GetStringHDDID() { return ResultString(spec_check::ProbeHddKey()); }

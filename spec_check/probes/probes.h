@@ -55,4 +55,21 @@ std::string ProbeAdapterAddresses();
 // Throws std::bad_alloc when the description cannot be kept.
 std::string ProbeSoundDevice();
 
+// The machine keys "cpukey" and "hddkey": the gate program is started hidden with the key kind,
+// waited for without a time limit, and the value it left under HKLM\Software\Zolmet is read
+// once and deleted. Trouble is told in the text: a code below 32 from the shell's search, "-7"
+// when a gate program already runs, "-999" when it cannot be started, "Open fail" when the key
+// cannot be opened, an empty text when the wait fails or the value is missing or unreadable.
+std::string ProbeCpuKey();
+std::string ProbeHddKey();
+std::string RunGateProgram(const char* argument, const char* valueName);
+// Whether a running process's main module has this bare file name, ignoring case.
+bool IsGateProgramRunning(const char* fileName);
+// A value as narrow text, up to its first NUL or its size: "Open fail" when the key cannot be
+// opened for reading; empty when the value is missing, empty or changed size while being read.
+// Root numbers: 0 classes root, 1 current user, any other local machine.
+std::string ReadRegistryText(int rootNumber, const char* keyPath, const char* valueName);
+// Deletes a value of the root's "Software\Zolmet"; false when the key or the value is not there.
+bool DeleteRegistryValue(int rootNumber, const char* valueName);
+
 }  // namespace spec_check
