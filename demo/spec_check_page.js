@@ -25,3 +25,5 @@ for (var i = 0; i < names.length; i++) {
     }
     WScript.Echo(pad(names[i], 22) + "| " + value);
 }
+WScript.Echo("(GetStringCPUID and GetStringHDDID come from a sample gate program here; a real PC " +
+             "gets them from the portal's own gate program.)");
