@@ -20,24 +20,12 @@
 
 using fw::ComPtr;
 using fw::Variant;
-using testing_support::CallByName;
+using testing_support::CallString;
 
 namespace {
 
 ComPtr<IDispatch> CreateControl() {
-    ComPtr<IDispatch> control;
-    EXPECT_EQ(CoCreateInstance(CLSID_QuellisSpecCheck, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_IDispatch, control.put_void()),
-              S_OK);
-    return control;
-}
-
-std::wstring CallString(IDispatch* control, const wchar_t* name) {
-    Variant result;
-    EXPECT_EQ(CallByName(control, name, result.get()), S_OK) << name;
-    EXPECT_EQ(V_VT(result.get()), VT_BSTR) << name;
-    if (V_VT(result.get()) != VT_BSTR || !V_BSTR(result.get())) return L"<null>";
-    return std::wstring(V_BSTR(result.get()), SysStringLen(V_BSTR(result.get())));
+    return testing_support::CreateDispatch(CLSID_QuellisSpecCheck);
 }
 
 std::wstring Widen(const std::string& s) {

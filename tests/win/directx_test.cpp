@@ -26,15 +26,9 @@ using fw::Variant;
 namespace {
 
 std::wstring CallDirectX() {
-    ComPtr<IDispatch> control;
-    EXPECT_EQ(CoCreateInstance(CLSID_QuellisSpecCheck, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_IDispatch, control.put_void()),
-              S_OK);
-    if (!control) return L"<no control>";
-    Variant result;
-    EXPECT_EQ(testing_support::CallByName(control.get(), L"GetStringDirectX", result.get()), S_OK);
-    if (V_VT(result.get()) != VT_BSTR || !V_BSTR(result.get())) return L"<no string>";
-    return std::wstring(V_BSTR(result.get()), SysStringLen(V_BSTR(result.get())));
+    const auto control = testing_support::CreateDispatch(CLSID_QuellisSpecCheck);
+    return control ? testing_support::CallString(control.get(), L"GetStringDirectX")
+                   : L"<no control>";
 }
 
 std::string Printable(const std::wstring& text) {

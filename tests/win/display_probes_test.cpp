@@ -19,7 +19,7 @@
 #include "text.h"
 
 using fw::ComPtr;
-using testing_support::CallByName;
+using testing_support::CallString;
 using testing_support::MessageBoxWatcher;
 
 namespace {
@@ -30,20 +30,7 @@ std::string Mode() {
 }
 
 ComPtr<IDispatch> CreateControl() {
-    ComPtr<IDispatch> control;
-    EXPECT_EQ(CoCreateInstance(CLSID_QuellisSpecCheck, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_IDispatch, control.put_void()),
-              S_OK);
-    return control;
-}
-
-// The method's answer; "<null>" for a null BSTR.
-std::wstring Call(IDispatch* control, const wchar_t* name) {
-    fw::Variant result;
-    EXPECT_EQ(CallByName(control, name, result.get()), S_OK) << name;
-    EXPECT_EQ(V_VT(result.get()), VT_BSTR) << name;
-    if (V_VT(result.get()) != VT_BSTR || !V_BSTR(result.get())) return L"<null>";
-    return std::wstring(V_BSTR(result.get()), SysStringLen(V_BSTR(result.get())));
+    return testing_support::CreateDispatch(CLSID_QuellisSpecCheck);
 }
 
 TEST(DisplayProbes, AnswersAreWhatDirectXReports) {
@@ -79,7 +66,7 @@ TEST(DisplayProbes, AnswersAreWhatDirectXReports) {
         {L"GetStringVGAID", guid.substr(1, 36)},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Call(control.get(), c.method), c.expected) << c.method;
+        EXPECT_EQ(CallString(control.get(), c.method), c.expected) << c.method;
     }
 
     // The memory text is a power of two n with 0.75n <= megabytes < 1.5n (1 below 2 MB).
@@ -93,7 +80,7 @@ TEST(DisplayProbes, AnswersAreWhatDirectXReports) {
     caps.dwCaps = DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
     DWORD total = 0, free = 0;
     ASSERT_EQ(draw->GetAvailableVidMem(&caps, &total, &free), DD_OK);
-    const std::wstring memory = Call(control.get(), L"GetStringVGAMemory");
+    const std::wstring memory = CallString(control.get(), L"GetStringVGAMemory");
     std::printf("video memory: %lu bytes, control says %ls\n", total, memory.c_str());
     ASSERT_GE(memory.size(), 3u);
     EXPECT_EQ(memory.substr(memory.size() - 2), L"MB");
@@ -111,10 +98,10 @@ TEST(DisplayProbes, RepeatedCallsKeepNothing) {
     auto control = CreateControl();
     ASSERT_TRUE(control);
     for (const wchar_t* method : {L"GetStringVGA", L"GetStringVGAMemory"}) {
-        const std::wstring first = Call(control.get(), method);
+        const std::wstring first = CallString(control.get(), method);
         DWORD before = 0, after = 0;
         GetProcessHandleCount(GetCurrentProcess(), &before);
-        for (int i = 0; i < 40; ++i) ASSERT_EQ(Call(control.get(), method), first) << method;
+        for (int i = 0; i < 40; ++i) ASSERT_EQ(CallString(control.get(), method), first) << method;
         GetProcessHandleCount(GetCurrentProcess(), &after);
         EXPECT_LE(after, before + 2) << method;
     }
@@ -131,7 +118,7 @@ TEST(NoDirectX, EachDisplayMethodShowsTheMessageAndReturnsNoString) {
                                   L"GetStringVGAID", L"GetStringVGAMemory"}) {
         if (!absent && method == std::wstring(L"GetStringVGAMemory")) continue;
         MessageBoxWatcher watcher;
-        EXPECT_EQ(Call(control.get(), method), L"<null>") << method;
+        EXPECT_EQ(CallString(control.get(), method), L"<null>") << method;
         if (!absent) continue;
         ASSERT_TRUE(watcher.WaitFor(1, 5000)) << method;
         const auto seen = watcher.Seen();
@@ -141,7 +128,7 @@ TEST(NoDirectX, EachDisplayMethodShowsTheMessageAndReturnsNoString) {
     }
     // The DirectX version shows nothing and still answers.
     MessageBoxWatcher watcher;
-    EXPECT_EQ(Call(control.get(), L"GetStringDirectX").rfind(L"DirectX ", 0), 0u);
+    EXPECT_EQ(CallString(control.get(), L"GetStringDirectX").rfind(L"DirectX ", 0), 0u);
     EXPECT_TRUE(watcher.Seen().empty());
 }
 

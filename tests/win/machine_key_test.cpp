@@ -66,9 +66,8 @@ protected:
         DeleteFileA(kLogPath.c_str());
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKey);
         SetEnvironmentVariableA("VARNOK_GATE_LOG", kLogPath.c_str());
-        ASSERT_EQ(CoCreateInstance(CLSID_QuellisSpecCheck, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IDispatch, control_.put_void()),
-                  S_OK);
+        control_ = testing_support::CreateDispatch(CLSID_QuellisSpecCheck);
+        ASSERT_TRUE(control_);
     }
     void TearDown() override {
         SetEnvironmentVariableA("VARNOK_GATE_MODE", nullptr);
@@ -79,11 +78,8 @@ protected:
     }
 
     std::string Call(const wchar_t* method) {
-        fw::Variant result;
-        EXPECT_EQ(testing_support::CallByName(control_.get(), method, result.get()), S_OK);
-        EXPECT_EQ(V_VT(result.get()), VT_BSTR);
-        if (V_VT(result.get()) != VT_BSTR || !V_BSTR(result.get())) return "<null>";
-        return fw::WideToNarrow(V_BSTR(result.get()));
+        const std::wstring answer = testing_support::CallString(control_.get(), method);
+        return fw::WideToNarrow(answer.c_str());
     }
 
     ComPtr<IDispatch> control_;

@@ -18,6 +18,7 @@ using fw::ComPtr;
 using fw::RegKey;
 using fw::Variant;
 using testing_support::CallByName;
+using testing_support::CallString;
 
 namespace {
 
@@ -37,14 +38,6 @@ ComPtr<IDispatch> CreateControl() {
                                control.put_void()),
               S_OK);
     return control;
-}
-
-std::wstring CallString(IDispatch* control, const wchar_t* name) {
-    Variant result;
-    EXPECT_EQ(CallByName(control, name, result.get()), S_OK) << name;
-    EXPECT_EQ(V_VT(result.get()), VT_BSTR) << name;
-    if (V_VT(result.get()) != VT_BSTR || !V_BSTR(result.get())) return L"<null>";
-    return std::wstring(V_BSTR(result.get()), SysStringLen(V_BSTR(result.get())));
 }
 
 TEST(SpecCheckDispatch, NamesMapToDispidsOneToFifteenInOrder) {

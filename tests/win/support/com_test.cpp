@@ -12,6 +12,22 @@ HRESULT CallByName(IDispatch* object, const wchar_t* name, VARIANT* result) {
                           nullptr, nullptr);
 }
 
+fw::ComPtr<IDispatch> CreateDispatch(REFCLSID clsid) {
+    fw::ComPtr<IDispatch> object;
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                               object.put_void()),
+              S_OK);
+    return object;
+}
+
+std::wstring CallString(IDispatch* object, const wchar_t* name) {
+    fw::Variant result;
+    EXPECT_EQ(CallByName(object, name, result.get()), S_OK) << name;
+    EXPECT_EQ(V_VT(result.get()), VT_BSTR) << name;
+    if (V_VT(result.get()) != VT_BSTR || !V_BSTR(result.get())) return L"<null>";
+    return std::wstring(V_BSTR(result.get()), SysStringLen(V_BSTR(result.get())));
+}
+
 bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value) {
     fw::RegKey k;
     if (k.OpenW(root, key.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;

@@ -22,6 +22,14 @@ public:
 // Calls a parameterless method by name through IDispatch; the HRESULT of the whole call.
 HRESULT CallByName(IDispatch* object, const wchar_t* name, VARIANT* result);
 
+// An in-process object of the class, through IDispatch; empty (and a test failure) when it
+// cannot be created.
+fw::ComPtr<IDispatch> CreateDispatch(REFCLSID clsid);
+
+// A parameterless method's string answer, whole (inner NULs kept); "<null>" for a null BSTR. A
+// failed call or a result that is no BSTR fails the test.
+std::wstring CallString(IDispatch* object, const wchar_t* name);
+
 // Reads a string value of HKCR (or another root); nullopt-like empty flag when absent.
 bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value);
 bool KeyExists(HKEY root, const std::wstring& key);
