@@ -25,6 +25,7 @@ const IID kDxDiagProviderIid = {
 
 // Header version of the diagnostic interface the start parameters name.
 constexpr DWORD kDxDiagHeaderVersion = 111;
+static_assert(sizeof(DXDIAG_INIT_PARAMS) == 16);
 
 // A 32-bit unsigned property: stored into `out` only when the read gives that type.
 bool ReadUnsigned(IDxDiagContainer* container, const wchar_t* name, std::uint32_t& out) {

@@ -17,6 +17,9 @@ namespace spec_check {
 namespace {
 
 constexpr UINT kSdkVersion = 32;
+// Local video memory only.
+constexpr DWORD kVideoMemoryCaps = DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
+static_assert(kVideoMemoryCaps == 0x10004000);
 
 // The identifier of adapter 0, or nothing when Direct3D 9 cannot be created. The record is
 // cleared first: a failed identifier call leaves empty texts and zeros, never stale memory.
@@ -73,7 +76,7 @@ std::optional<std::string> ProbeVideoMemory() {
         return std::nullopt;
     }
     DDSCAPS2 caps{};
-    caps.dwCaps = DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
+    caps.dwCaps = kVideoMemoryCaps;
     DWORD total = 0;
     DWORD free = 0;
     if (FAILED(directDraw->GetAvailableVidMem(&caps, &total, &free))) return std::nullopt;
