@@ -3,7 +3,7 @@ BUILD ?= build
 MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup build demo test bench clean
+.PHONY: all setup build demo test bench fuzz clean
 
 all: build
 
@@ -20,6 +20,17 @@ demo: build
 # Figures, never assertions: the cost of each spec-check method per call through a page script.
 bench: build
 	@scripts/bench $(BUILD)
+
+# Each fuzz target for FUZZ_SECONDS (default 300), with the executions it reached; a crash stops
+# with the input that caused it in $(BUILD)/fuzz.
+FUZZ_SECONDS ?= 300
+fuzz: build
+	@cd $(BUILD)/fuzz && for t in *_fuzz; do \
+	  printf '%-24s ' $$t; \
+	  ./$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 2>&1 | \
+	    awk '/stat::number_of_executed_units/{n=$$2} /^Done/{d=$$0} /ERROR|SUMMARY/{print} \
+	         END{print n " executions (" d ")"}'; \
+	done
 
 # ctest's summary is the last thing printed.
 test: build
