@@ -20,6 +20,10 @@ public:
     const CLSID& Clsid() const { return clsid_; }
     const wchar_t* ProgId() const { return progId_; }
 
+    // The module's factories in declaration order: the first, then each one's successor.
+    static ObjectFactory* First() { return first_; }
+    ObjectFactory* Next() const { return next_; }
+
     // Writes (true) or removes (false) the class's registry entries; true for success.
     virtual bool UpdateRegistry(bool doRegister) = 0;
 
@@ -32,11 +36,12 @@ public:
     STDMETHODIMP LockServer(BOOL lock) override;
 
 private:
-    friend class Module;
     const CLSID& clsid_;
     const wchar_t* progId_;
     Creator creator_;
     ObjectFactory* next_ = nullptr;
+
+    static inline ObjectFactory* first_ = nullptr;
 };
 
 }  // namespace fw

@@ -8,8 +8,6 @@
 
 namespace fw {
 
-class ObjectFactory;
-
 class Module {
 public:
     // Called from DllMain on process attach.
@@ -29,12 +27,8 @@ public:
     static bool UpdateRegistryAll(bool doRegister);
 
 private:
-    friend class ObjectFactory;
-    static void Add(ObjectFactory* factory);
-
     static inline HINSTANCE instance_ = nullptr;
     static inline LONG locks_ = 0;
-    static inline ObjectFactory* first_ = nullptr;
 };
 
 }  // namespace fw

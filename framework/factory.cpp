@@ -1,0 +1,33 @@
+#include "factory.h"
+
+namespace fw {
+
+ObjectFactory::ObjectFactory(const CLSID& clsid, const wchar_t* progId, Creator creator)
+    : clsid_(clsid), progId_(progId), creator_(creator) {
+    // Static factories are constructed in one thread at load; append to keep declaration order.
+    ObjectFactory** slot = &first_;
+    while (*slot) slot = &(*slot)->next_;
+    *slot = this;
+}
+
+STDMETHODIMP ObjectFactory::QueryInterface(REFIID iid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
+        *ppv = static_cast<IClassFactory*>(this);
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP ObjectFactory::CreateInstance(IUnknown* outer, REFIID iid, void** ppv) {
+    return creator_(outer, iid, ppv);
+}
+
+STDMETHODIMP ObjectFactory::LockServer(BOOL lock) {
+    if (lock) Module::Lock();
+    else Module::Unlock();
+    return S_OK;
+}
+
+}  // namespace fw
