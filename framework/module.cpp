@@ -4,10 +4,10 @@
 
 namespace fw {
 
-std::wstring_view Module::FileName() {
-    static wchar_t path[MAX_PATH + 1];
-    const DWORD len = GetModuleFileNameW(instance_, path, MAX_PATH);
-    return std::wstring_view(path, len < MAX_PATH ? len : MAX_PATH);
+std::wstring Module::FileName(HINSTANCE instance) {
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD len = GetModuleFileNameW(instance, path, MAX_PATH);
+    return std::wstring(path, len < MAX_PATH ? len : MAX_PATH);
 }
 
 HRESULT Module::GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include <string_view>
+#include <string>
 
 namespace fw {
 
@@ -13,7 +13,9 @@ public:
     // Called from DllMain on process attach.
     static void SetInstance(HINSTANCE instance) { instance_ = instance; }
     static HINSTANCE Instance() { return instance_; }
-    static std::wstring_view FileName();
+    // Full path of this module, or of the given one; empty when it cannot be read.
+    static std::wstring FileName() { return FileName(instance_); }
+    static std::wstring FileName(HINSTANCE instance);
 
     // Live objects and IClassFactory::LockServer locks; the DLL may unload when both are 0.
     static void Lock() { InterlockedIncrement(&locks_); }

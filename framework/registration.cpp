@@ -2,18 +2,13 @@
 
 #include <string>
 
+#include "module.h"
 #include "raii.h"
 #include "registry_tree.h"
 #include "text.h"
 
 namespace fw {
 namespace {
-
-std::wstring ModulePath(HINSTANCE instance) {
-    wchar_t path[MAX_PATH + 1] = {};
-    const DWORD len = GetModuleFileNameW(instance, path, MAX_PATH);
-    return std::wstring(path, len);
-}
 
 // Creates HKCR\<path> and sets its default value (when given) and one named value.
 bool SetKey(const std::wstring& path, const std::wstring* value, const wchar_t* name = nullptr,
@@ -35,7 +30,7 @@ bool SetKey(const std::wstring& path, const std::wstring& value) { return SetKey
 }  // namespace
 
 HRESULT RegisterModuleTypeLib(HINSTANCE instance) {
-    const std::wstring path = ModulePath(instance);
+    const std::wstring path = Module::FileName(instance);
     ComPtr<ITypeLib> lib;
     HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib.put());
     if (FAILED(hr)) return hr;
@@ -47,7 +42,7 @@ HRESULT UnregisterModuleTypeLib(const TypeLibId& lib, LCID lcid) {
 }
 
 bool RegisterControlClass(HINSTANCE instance, const ControlClassInfo& info) {
-    const std::wstring path = ModulePath(instance);
+    const std::wstring path = Module::FileName(instance);
     const std::wstring clsid = GuidToString(*info.clsid);
     const std::wstring typeName = LoadResString(instance, info.typeNameId);
     const std::wstring progId = info.progId;
@@ -71,7 +66,7 @@ bool RegisterControlClass(HINSTANCE instance, const ControlClassInfo& info) {
 bool RegisterPropertyPageClass(HINSTANCE instance, const CLSID& clsid, UINT typeNameId) {
     const std::wstring key = L"CLSID\\" + GuidToString(clsid);
     return SetKey(key, LoadResString(instance, typeNameId)) &&
-           SetKey(key + L"\\InprocServer32", ModulePath(instance));
+           SetKey(key + L"\\InprocServer32", Module::FileName(instance));
 }
 
 bool UnregisterClass(const CLSID& clsid, const wchar_t* progId) {
