@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "rules/little_endian.h"
+
 namespace fw {
 
 namespace {
@@ -28,21 +30,6 @@ DWORD VariantBits(const VARIANT& v) {
 }
 
 bool IsValueType(VARTYPE vt) { return vt == VT_I4 || vt == VT_UI4; }
-
-void PutU16(std::vector<BYTE>& out, WORD v) {
-    out.push_back(static_cast<BYTE>(v & 0xFF));
-    out.push_back(static_cast<BYTE>(v >> 8));
-}
-
-void PutU32(std::vector<BYTE>& out, DWORD v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<BYTE>((v >> (8 * i)) & 0xFF));
-}
-
-WORD GetU16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
-DWORD GetU32(const BYTE* p) {
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) |
-           (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[3]) << 24);
-}
 
 // Byte sources for the parser: each Read fills exactly n bytes or fails.
 class StreamSource {
@@ -193,13 +180,13 @@ ULONGLONG StreamWriter::ByteSize() const {
 std::vector<BYTE> StreamWriter::Encode() const {
     std::vector<BYTE> out;
     out.reserve(static_cast<size_t>(ByteSize()));
-    PutU32(out, kStreamMagic);
-    PutU32(out, static_cast<DWORD>(records_.size()));
+    le::AppendU32(out, kStreamMagic);
+    le::AppendU32(out, static_cast<DWORD>(records_.size()));
     for (const StreamRecord& r : records_) {
-        PutU16(out, static_cast<WORD>(r.name.size()));
-        for (wchar_t ch : r.name) PutU16(out, static_cast<WORD>(ch));
-        PutU16(out, r.vt);
-        PutU32(out, r.bits);
+        le::AppendU16(out, static_cast<WORD>(r.name.size()));
+        for (wchar_t ch : r.name) le::AppendU16(out, static_cast<WORD>(ch));
+        le::AppendU16(out, r.vt);
+        le::AppendU32(out, r.bits);
     }
     return out;
 }
@@ -228,28 +215,30 @@ HRESULT StreamReader::ParseFrom(Source& source) {
         BYTE header[8];
         HRESULT hr = source.Read(header, sizeof header);
         if (FAILED(hr)) return hr;
-        if (GetU32(header) != kStreamMagic) return E_FAIL;
-        const DWORD count = GetU32(header + 4);
+        if (le::ReadU32(header) != kStreamMagic) return E_FAIL;
+        const DWORD count = le::ReadU32(header + 4);
         if (count > kMaxRecords) return E_FAIL;
         // Grows with what is actually read, so a count the stream does not back costs nothing.
         for (DWORD i = 0; i < count; ++i) {
             BYTE lengthBytes[2];
             if (FAILED(hr = source.Read(lengthBytes, 2))) return hr;
-            const WORD length = GetU16(lengthBytes);
+            const WORD length = le::ReadU16(lengthBytes);
             if (length == 0 || length > kMaxNameLength) return E_FAIL;
             BYTE nameBytes[2 * kMaxNameLength];
             if (FAILED(hr = source.Read(nameBytes, 2u * length))) return hr;
             std::wstring name(length, L'\0');
-            for (WORD k = 0; k < length; ++k) name[k] = static_cast<wchar_t>(GetU16(nameBytes + 2 * k));
+            for (WORD k = 0; k < length; ++k) {
+                name[k] = static_cast<wchar_t>(le::ReadU16(nameBytes + 2 * k));
+            }
             if (name.find(L'\0') != std::wstring::npos) return E_FAIL;
             BYTE value[6];
             if (FAILED(hr = source.Read(value, sizeof value))) return hr;
-            const VARTYPE vt = GetU16(value);
+            const VARTYPE vt = le::ReadU16(value);
             if (!IsValueType(vt)) return E_FAIL;
             for (const StreamRecord& r : records) {
                 if (r.name == name) return E_FAIL;
             }
-            records.push_back(StreamRecord{std::move(name), vt, GetU32(value + 2)});
+            records.push_back(StreamRecord{std::move(name), vt, le::ReadU32(value + 2)});
         }
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

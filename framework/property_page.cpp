@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "module.h"
+#include "rules/little_endian.h"
 #include "text.h"
 
 namespace fw {
@@ -17,15 +18,6 @@ HINSTANCE ModuleHandle() {
     return h ? h : GetModuleHandleW(nullptr);
 }
 
-WORD ReadU16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
-DWORD ReadU32(const BYTE* p) {
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) |
-           (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[3]) << 24);
-}
-void WriteU32(BYTE* p, DWORD v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<BYTE>((v >> (8 * i)) & 0xFF);
-}
-
 // Where a dialog template keeps its style and size: DLGTEMPLATE or DLGTEMPLATEEX.
 struct TemplateLayout {
     size_t styleOffset;
@@ -33,7 +25,7 @@ struct TemplateLayout {
 };
 
 bool TemplateLayoutOf(const BYTE* t, DWORD size, TemplateLayout& layout) {
-    if (size >= 26 && ReadU16(t) == 1 && ReadU16(t + 2) == 0xFFFF) {
+    if (size >= 26 && le::ReadU16(t) == 1 && le::ReadU16(t + 2) == 0xFFFF) {
         layout = TemplateLayout{12, 22};  // dlgVer, signature, helpID, exStyle, style, cDlgItems, x, y
         return true;
     }
@@ -104,8 +96,8 @@ SIZE PropertyPage::MeasureDialog() const {
         HGLOBAL loaded = LoadResource(instance, res);
         const auto* t = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
         if (t && TemplateLayoutOf(t, size, layout)) {
-            cx = ReadU16(t + layout.sizeOffset);
-            cy = ReadU16(t + layout.sizeOffset + 2);
+            cx = le::ReadU16(t + layout.sizeOffset);
+            cy = le::ReadU16(t + layout.sizeOffset + 2);
             try {
                 copy.assign(t, t + size);
                 parsed = true;
@@ -116,9 +108,9 @@ SIZE PropertyPage::MeasureDialog() const {
     if (parsed) {
         // Dialog units depend on the template's font: build a hidden, parentless copy of the
         // dialog and let the dialog manager convert.
-        DWORD style = ReadU32(copy.data() + layout.styleOffset);
+        DWORD style = le::ReadU32(copy.data() + layout.styleOffset);
         style = (style & ~(WS_CHILD | WS_VISIBLE)) | WS_POPUP;
-        WriteU32(copy.data() + layout.styleOffset, style);
+        le::WriteU32(copy.data() + layout.styleOffset, style);
         HWND probe = CreateDialogIndirectParamW(
             instance, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), nullptr, MeasureProc, 0);
         if (probe) {
