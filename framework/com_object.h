@@ -22,7 +22,6 @@ public:
     IUnknown* Inner() { return &inner_; }
     // The unknown every interface's IUnknown methods forward to.
     IUnknown* Controlling() const { return controlling_; }
-    bool Aggregated() const { return controlling_ != &inner_; }
 
 protected:
     explicit ComObjectRoot(IUnknown* outer)

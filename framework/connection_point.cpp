@@ -12,13 +12,6 @@ ConnectionPoint::ConnectionPoint(IConnectionPointContainer* container, REFIID ii
 
 ConnectionPoint::~ConnectionPoint() { DisconnectAll(); }
 
-std::vector<ComPtr<IUnknown>> ConnectionPoint::Sinks() const {
-    std::vector<ComPtr<IUnknown>> sinks;
-    sinks.reserve(connections_.size());
-    for (const Connection& c : connections_) sinks.push_back(c.sink);
-    return sinks;
-}
-
 void ConnectionPoint::DisconnectAll() {
     // Release outside the list: a sink's release may call back into this point.
     std::vector<Connection> dropped;

@@ -24,10 +24,6 @@ public:
 
     const IID& Iid() const { return iid_; }
 
-    // The connected sinks (each as the point's interface), in the order they connected; every
-    // pointer holds its own reference, so firing through them is safe even if a sink
-    // disconnects during the call.
-    std::vector<ComPtr<IUnknown>> Sinks() const;
     // Drops every connection.
     void DisconnectAll();
 

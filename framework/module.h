@@ -20,7 +20,6 @@ public:
     // Live objects and IClassFactory::LockServer locks; the DLL may unload when both are 0.
     static void Lock() { InterlockedIncrement(&locks_); }
     static void Unlock() { InterlockedDecrement(&locks_); }
-    static LONG LockCount() { return locks_; }
     static HRESULT CanUnloadNow() { return locks_ == 0 ? S_OK : S_FALSE; }
 
     // Looks the class up among the module's factories.

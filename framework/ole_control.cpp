@@ -247,8 +247,6 @@ struct OleControl::State {
     std::vector<DWORD> frozen;
     DWORD lastFreeze = 0;
 
-    LONG eventsFrozen = 0;
-
     ConnectionPoint propNotifyPoint;
     std::unique_ptr<ConnectionPoint> eventPoint;
 
@@ -843,11 +841,8 @@ STDMETHODIMP OleControl::GetControlInfo(CONTROLINFO* ci) {
 STDMETHODIMP OleControl::OnMnemonic(MSG*) { return S_OK; }
 STDMETHODIMP OleControl::OnAmbientPropertyChange(DISPID) { return S_OK; }
 
-STDMETHODIMP OleControl::FreezeEvents(BOOL freeze) {
-    if (freeze) ++state_->eventsFrozen;
-    else if (state_->eventsFrozen > 0) --state_->eventsFrozen;
-    return S_OK;
-}
+// The controls fire no events through their connection points, so there is nothing to hold back.
+STDMETHODIMP OleControl::FreezeEvents(BOOL) { return S_OK; }
 
 // --- IViewObject / IViewObject2 / IViewObjectEx -------------------------------------------------------
 

@@ -31,7 +31,7 @@ DWORD VariantBits(const VARIANT& v) {
 
 bool IsValueType(VARTYPE vt) { return vt == VT_I4 || vt == VT_UI4; }
 
-// Byte sources for the parser: each Read fills exactly n bytes or fails.
+// Byte source for the parser: each Read fills exactly n bytes or fails.
 class StreamSource {
 public:
     explicit StreamSource(IStream* stream) : stream_(stream) {}
@@ -49,22 +49,6 @@ public:
 
 private:
     IStream* stream_;
-};
-
-class MemorySource {
-public:
-    MemorySource(const BYTE* data, size_t size) : data_(data), left_(size) {}
-    HRESULT Read(BYTE* buf, ULONG n) {
-        if (n > left_) return E_FAIL;
-        std::memcpy(buf, data_, n);
-        data_ += n;
-        left_ -= n;
-        return S_OK;
-    }
-
-private:
-    const BYTE* data_;
-    size_t left_;
 };
 
 bool ValidName(const wchar_t* name, size_t& length) {
@@ -250,12 +234,6 @@ HRESULT StreamReader::ParseFrom(Source& source) {
 HRESULT StreamReader::ReadFrom(IStream* stream) {
     if (!stream) return E_POINTER;
     StreamSource source(stream);
-    return ParseFrom(source);
-}
-
-HRESULT StreamReader::Parse(const BYTE* data, size_t size) {
-    if (!data && size) return E_POINTER;
-    MemorySource source(data, size);
     return ParseFrom(source);
 }
 

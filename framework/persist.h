@@ -87,14 +87,10 @@ public:
     // Reads exactly the records from the stream's current position. E_FAIL for a short or
     // malformed stream, the stream's own error when reading fails, E_OUTOFMEMORY.
     HRESULT ReadFrom(IStream* stream);
-    // The same over bytes in memory (size must cover the records; trailing bytes are ignored).
-    HRESULT Parse(const BYTE* data, size_t size);
 
     bool IsLoading() const override { return true; }
     bool ExchangeLong(const wchar_t* name, LONG& value, LONG defaultValue) override;
     bool ExchangeULong(const wchar_t* name, ULONG& value, ULONG defaultValue) override;
-
-    const std::vector<StreamRecord>& Records() const { return records_; }
 
 private:
     template <typename Source>

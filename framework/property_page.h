@@ -47,10 +47,6 @@ protected:
         return FALSE;
     }
 
-    const CLSID& Clsid() const { return clsid_; }
-    HWND Window() const { return hwnd_; }
-    IPropertyPageSite* Site() const { return site_.get(); }
-    const std::vector<ComPtr<IUnknown>>& Objects() const { return objects_; }
     // Marks the page changed (or not) and tells the frame, which enables its Apply button.
     void SetDirty(bool dirty);
 

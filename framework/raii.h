@@ -148,9 +148,6 @@ public:
     void Reset() {
         if (p_) { T* p = std::exchange(p_, nullptr); p->Release(); }
     }
-    // Takes a reference the caller already holds.
-    void Attach(T* p) { Reset(); p_ = p; }
-    T* Detach() { return std::exchange(p_, nullptr); }
     T* get() const { return p_; }
     T** put() { Reset(); return &p_; }
     void** put_void() { return reinterpret_cast<void**>(put()); }
