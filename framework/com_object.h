@@ -75,7 +75,7 @@ private:
 // Creates T (constructed from the outer unknown) and answers iid from it. An aggregated object
 // may only be asked for IUnknown, as COM requires.
 template <typename T>
-HRESULT CreateComObject(IUnknown* outer, REFIID iid, void** ppv) {
+[[nodiscard]] HRESULT CreateComObject(IUnknown* outer, REFIID iid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;

@@ -25,12 +25,13 @@ struct DispatchEntry {
 class DispatchTypeInfo {
 public:
     DispatchTypeInfo(const TypeLibId& lib, const IID& iid) : lib_(lib), iid_(iid) {}
-    HRESULT Get(LCID lcid, ITypeInfo** info);
+    [[nodiscard]] HRESULT Get(LCID lcid, ITypeInfo** info);
 
     // The IDispatch answers of an object with this one type information.
-    static HRESULT GetTypeInfoCount(UINT* count);
-    HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info);
-    HRESULT GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids);
+    [[nodiscard]] static HRESULT GetTypeInfoCount(UINT* count);
+    [[nodiscard]] HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info);
+    [[nodiscard]] HRESULT GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
+                                        DISPID* ids);
 
 private:
     TypeLibId lib_;
@@ -40,17 +41,18 @@ private:
 
 // Checks the call shape of a parameterless method: invoked as a method (a property get is
 // accepted too, as scripts read "obj.Method" that way), no arguments, no named arguments.
-HRESULT CheckParameterlessCall(WORD flags, const DISPPARAMS* params);
+[[nodiscard]] HRESULT CheckParameterlessCall(WORD flags, const DISPPARAMS* params);
 
 // Stores a method's BSTR in the result slot (or frees it when there is none).
 void StoreBstrResult(BSTR value, VARIANT* result);
 
 // The dispatch layer's answer to running out of memory: an exception for the script.
-HRESULT OutOfMemoryException(EXCEPINFO* excep);
+[[nodiscard]] HRESULT OutOfMemoryException(EXCEPINFO* excep);
 
 template <typename T, size_t N>
-HRESULT InvokeDispatchTable(T& object, const DispatchEntry<T> (&table)[N], DISPID id, WORD flags,
-                            DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep) {
+[[nodiscard]] HRESULT InvokeDispatchTable(T& object, const DispatchEntry<T> (&table)[N], DISPID id,
+                                          WORD flags, DISPPARAMS* params, VARIANT* result,
+                                          EXCEPINFO* excep) {
     if (id < 1 || static_cast<size_t>(id) > N) return DISP_E_MEMBERNOTFOUND;
     const HRESULT shape = CheckParameterlessCall(flags, params);
     if (FAILED(shape)) return shape;

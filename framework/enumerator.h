@@ -54,7 +54,7 @@ public:
     FW_DELEGATING_IUNKNOWN
 
     // Makes an enumerator over copies of items and answers it as IEnum. Never throws.
-    static HRESULT Create(const std::vector<Item>& items, IEnum** out) {
+    [[nodiscard]] static HRESULT Create(const std::vector<Item>& items, IEnum** out) {
         if (!out) return E_POINTER;
         *out = nullptr;
         Enumerator* e = nullptr;

@@ -25,7 +25,7 @@ public:
     ObjectFactory* Next() const { return next_; }
 
     // Writes (true) or removes (false) the class's registry entries; true for success.
-    virtual bool UpdateRegistry(bool doRegister) = 0;
+    [[nodiscard]] virtual bool UpdateRegistry(bool doRegister) = 0;
 
     // IUnknown: the factory is static and never freed.
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;

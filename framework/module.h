@@ -20,12 +20,12 @@ public:
     // Live objects and IClassFactory::LockServer locks; the DLL may unload when both are 0.
     static void Lock() { InterlockedIncrement(&locks_); }
     static void Unlock() { InterlockedDecrement(&locks_); }
-    static HRESULT CanUnloadNow() { return locks_ == 0 ? S_OK : S_FALSE; }
+    [[nodiscard]] static HRESULT CanUnloadNow() { return locks_ == 0 ? S_OK : S_FALSE; }
 
     // Looks the class up among the module's factories.
-    static HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv);
+    [[nodiscard]] static HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv);
     // Registers (true) or removes (false) every factory's classes; false at the first failure.
-    static bool UpdateRegistryAll(bool doRegister);
+    [[nodiscard]] static bool UpdateRegistryAll(bool doRegister);
 
 private:
     static inline HINSTANCE instance_ = nullptr;

@@ -38,7 +38,7 @@ public:
     bool ExchangeULong(const wchar_t* name, ULONG& value, ULONG defaultValue) override;
 
     // S_OK, or the first failure of the medium.
-    HRESULT Result() const { return result_; }
+    [[nodiscard]] HRESULT Result() const { return result_; }
 
 private:
     bool Exchange(const wchar_t* name, VARTYPE vt, DWORD& bits, DWORD defaultBits);
@@ -66,12 +66,12 @@ public:
     bool ExchangeLong(const wchar_t* name, LONG& value, LONG defaultValue) override;
     bool ExchangeULong(const wchar_t* name, ULONG& value, ULONG defaultValue) override;
 
-    HRESULT Result() const { return result_; }
+    [[nodiscard]] HRESULT Result() const { return result_; }
     // Exact size of what WriteTo writes.
     ULONGLONG ByteSize() const;
     // The encoded records (throws std::bad_alloc).
     std::vector<BYTE> Encode() const;
-    HRESULT WriteTo(IStream* stream) const;
+    [[nodiscard]] HRESULT WriteTo(IStream* stream) const;
 
 private:
     bool Add(const wchar_t* name, VARTYPE vt, DWORD bits);
@@ -86,7 +86,7 @@ class StreamReader final : public PropExchange {
 public:
     // Reads exactly the records from the stream's current position. E_FAIL for a short or
     // malformed stream, the stream's own error when reading fails, E_OUTOFMEMORY.
-    HRESULT ReadFrom(IStream* stream);
+    [[nodiscard]] HRESULT ReadFrom(IStream* stream);
 
     bool IsLoading() const override { return true; }
     bool ExchangeLong(const wchar_t* name, LONG& value, LONG defaultValue) override;
@@ -102,6 +102,6 @@ private:
 
 // Converts a stored 32-bit value of type `from` (VT_I4 or VT_UI4) to type `to` with the platform's
 // coercion rules; false when it does not fit.
-bool CoerceValue(VARTYPE from, DWORD bits, VARTYPE to, DWORD& out);
+[[nodiscard]] bool CoerceValue(VARTYPE from, DWORD bits, VARTYPE to, DWORD& out);
 
 }  // namespace fw

@@ -24,15 +24,16 @@ public:
     }
     ~RegKey() { Close(); }
 
-    LONG OpenA(HKEY root, const char* path, REGSAM access) {
+    [[nodiscard]] LONG OpenA(HKEY root, const char* path, REGSAM access) {
         Close();
         return RegOpenKeyExA(root, path, 0, access, &key_);
     }
-    LONG OpenW(HKEY root, const wchar_t* path, REGSAM access) {
+    [[nodiscard]] LONG OpenW(HKEY root, const wchar_t* path, REGSAM access) {
         Close();
         return RegOpenKeyExW(root, path, 0, access, &key_);
     }
-    LONG CreateW(HKEY root, const wchar_t* path, REGSAM access = KEY_READ | KEY_WRITE) {
+    [[nodiscard]] LONG CreateW(HKEY root, const wchar_t* path,
+                               REGSAM access = KEY_READ | KEY_WRITE) {
         Close();
         return RegCreateKeyExW(root, path, 0, nullptr, 0, access, nullptr, &key_, nullptr);
     }

@@ -10,8 +10,8 @@
 namespace fw {
 
 // Registers the type library held as resource TYPELIB 1 of the module (no help directory).
-HRESULT RegisterModuleTypeLib(HINSTANCE instance);
-HRESULT UnregisterModuleTypeLib(const TypeLibId& lib, LCID lcid);
+[[nodiscard]] HRESULT RegisterModuleTypeLib(HINSTANCE instance);
+[[nodiscard]] HRESULT UnregisterModuleTypeLib(const TypeLibId& lib, LCID lcid);
 
 struct ControlClassInfo {
     const CLSID* clsid;
@@ -25,15 +25,16 @@ struct ControlClassInfo {
 
 // HKCR\<ProgID> and HKCR\CLSID\{clsid} with InprocServer32, ToolboxBitmap32, MiscStatus,
 // Control, TypeLib and Version. False when any entry cannot be written.
-bool RegisterControlClass(HINSTANCE instance, const ControlClassInfo& info);
+[[nodiscard]] bool RegisterControlClass(HINSTANCE instance, const ControlClassInfo& info);
 // HKCR\CLSID\{clsid} (type name) and its InprocServer32 (module path only).
-bool RegisterPropertyPageClass(HINSTANCE instance, const CLSID& clsid, UINT typeNameId);
+[[nodiscard]] bool RegisterPropertyPageClass(HINSTANCE instance, const CLSID& clsid,
+                                             UINT typeNameId);
 // Removes HKCR\CLSID\{clsid} and, when given, HKCR\<progId>, each with everything below it.
-bool UnregisterClass(const CLSID& clsid, const wchar_t* progId);
+[[nodiscard]] bool UnregisterClass(const CLSID& clsid, const wchar_t* progId);
 
 // Component categories through the system's category manager (created for the one call and
 // released again).
-HRESULT CreateComponentCategory(const CATID& catid, const wchar_t* description);
-HRESULT RegisterClassImplCategory(const CLSID& clsid, const CATID& catid);
+[[nodiscard]] HRESULT CreateComponentCategory(const CATID& catid, const wchar_t* description);
+[[nodiscard]] HRESULT RegisterClassImplCategory(const CLSID& clsid, const CATID& catid);
 
 }  // namespace fw

@@ -25,7 +25,7 @@ constexpr HRESULT kRegistryScriptInvalid = REGDB_E_INVALIDVALUE;
 // The resource text is UTF-8 when it starts with a UTF-8 byte-order mark, UTF-16 LE when it
 // starts with that byte-order mark, and in the ANSI code page otherwise. Trailing NULs are
 // ignored.
-HRESULT RunRegistryScript(
+[[nodiscard]] HRESULT RunRegistryScript(
     HINSTANCE module, UINT resourceId, bool doRegister,
     const std::vector<std::pair<std::wstring, std::wstring>>& substitutions) noexcept;
 
@@ -37,6 +37,6 @@ HRESULT RunRegistryScript(
 //   them; a NoRemove key stays, its `val` values are deleted by name and its sub-entries are
 //   processed (its default value stays with it); Delete keys are left alone. Keys and values
 //   already gone are no error. Carries on past a failure and reports the first one.
-HRESULT ApplyRegistryScript(const rgs::Script& script, bool doRegister) noexcept;
+[[nodiscard]] HRESULT ApplyRegistryScript(const rgs::Script& script, bool doRegister) noexcept;
 
 }  // namespace fw

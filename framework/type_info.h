@@ -15,6 +15,6 @@ struct TypeLibId {
 
 // LoadRegTypeLib(lib) then GetTypeInfoOfGuid(guid). A caller's locale for which the library is not
 // registered gets the library's own locale.
-HRESULT LoadTypeInfo(const TypeLibId& lib, LCID lcid, REFGUID guid, ITypeInfo** info);
+[[nodiscard]] HRESULT LoadTypeInfo(const TypeLibId& lib, LCID lcid, REFGUID guid, ITypeInfo** info);
 
 }  // namespace fw
