@@ -1,3 +1,5 @@
+// Windows XP and Server 2003 only: reached solely through the assembler symbol
+// "__imp__GetTickCount64@0" below, so that the DLLs load where kernel32 has no GetTickCount64.
 // The posix-thread runtime that this toolchain links statically imports GetTickCount64, which
 // Windows XP's kernel32 lacks: a module importing it would not load there. This supplies the
 // import slot the runtime links against: kernel32's own function where it exists, else a 64-bit
