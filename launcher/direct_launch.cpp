@@ -12,8 +12,10 @@ namespace {
 
 constexpr REGSAM kLaunchKeyAccess = KEY_QUERY_VALUE | KEY_SET_VALUE;
 
-void SetResult(LONG* result, LONG code) {
-    if (result) *result = code;
+using launcher::LaunchResult;
+
+void SetResult(LONG* result, LaunchResult code) {
+    if (result) *result = static_cast<LONG>(code);
 }
 
 bool WriteField(HKEY key, const char* name, const char* field, size_t size) {
@@ -50,13 +52,13 @@ bool IsVistaOrLater() {
 }
 
 STDMETHODIMP CQuellisLauncherVistaPlay::Execute(LONG* IReturn) {
-    SetResult(IReturn, 0);
+    SetResult(IReturn, LaunchResult::NothingReported);
     const HRESULT hr = IsVistaOrLater() ? ExecuteVista(IReturn) : ExecuteWin(IReturn);
     return SUCCEEDED(hr) ? S_OK : S_FALSE;
 }
 
 STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteBoardGame(LONG* IReturn) {
-    SetResult(IReturn, 0);
+    SetResult(IReturn, LaunchResult::NothingReported);
     const HRESULT hr =
         IsVistaOrLater() ? ExecuteVistaBoardGame(IReturn) : ExecuteWinBoardGame(IReturn);
     return SUCCEEDED(hr) ? S_OK : S_FALSE;
@@ -65,14 +67,14 @@ STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteBoardGame(LONG* IReturn) {
 STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWin(LONG* IReturn) {
     fw::RegKey key;
     if (m_bRegInfoRefused || key.OpenA(m_hRootKey, m_szRegKey, kLaunchKeyAccess) != ERROR_SUCCESS) {
-        SetResult(IReturn, 1);
+        SetResult(IReturn, LaunchResult::KeyNotOpened);
         return S_FALSE;
     }
     std::array<char, launcher::kDirectoryBufferSize> directory{};
     DWORD size = static_cast<DWORD>(directory.size());
     if (RegQueryValueExA(key.get(), m_szValueName, nullptr, nullptr,
                          reinterpret_cast<BYTE*>(directory.data()), &size) != ERROR_SUCCESS) {
-        SetResult(IReturn, 2);
+        SetResult(IReturn, LaunchResult::DirectoryNotRead);
         return S_FALSE;
     }
     // Only the bytes the read returned count, whether or not they hold a terminator.
@@ -81,21 +83,21 @@ STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWin(LONG* IReturn) {
     // A directory that is not an absolute local path would let the system complete it with the
     // current drive or folder, or reach a share or device: treated as no directory at all.
     if (!launcher::IsAbsoluteLocalDirectory(installDir)) {
-        SetResult(IReturn, 2);
+        SetResult(IReturn, LaunchResult::DirectoryNotRead);
         return S_FALSE;
     }
     if (!WriteField(key.get(), "C_Param", m_szReg1, sizeof m_szReg1)) {
-        SetResult(IReturn, 3);
+        SetResult(IReturn, LaunchResult::CParamNotWritten);
         return S_FALSE;
     }
     if (!WriteField(key.get(), "R_Param", m_szReg2, sizeof m_szReg2)) {
-        SetResult(IReturn, 4);
+        SetResult(IReturn, LaunchResult::RParamNotWritten);
         return S_FALSE;
     }
     key.Close();
 
     const auto launch = launcher::ComposeGameLaunch(installDir, m_szPathName, m_szParam);
-    if (!launch || !Start(*launch)) SetResult(IReturn, 9);
+    if (!launch || !Start(*launch)) SetResult(IReturn, LaunchResult::NotStarted);
     return S_OK;
 }
 
@@ -106,15 +108,15 @@ STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWinBoardGame(LONG* IReturn) {
         RegCreateKeyA(HKEY_LOCAL_MACHINE, m_szRegKey, key.put());
     }
     if (!key || !WriteField(key.get(), "C_Param", m_szReg1, sizeof m_szReg1)) {
-        SetResult(IReturn, 3);
+        SetResult(IReturn, LaunchResult::CParamNotWritten);
         return S_FALSE;
     }
     if (!WriteField(key.get(), "R_Param", m_szReg2, sizeof m_szReg2)) {
-        SetResult(IReturn, 4);
+        SetResult(IReturn, LaunchResult::RParamNotWritten);
         return S_FALSE;
     }
     if (!WriteField(key.get(), "A_Param", m_szParam, sizeof m_szParam)) {
-        SetResult(IReturn, 5);
+        SetResult(IReturn, LaunchResult::AParamNotWritten);
         return S_FALSE;
     }
     key.Close();
@@ -125,6 +127,6 @@ STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWinBoardGame(LONG* IReturn) {
     const bool started = launch && Start(*launch);
     ZeroMemory(m_szParam, sizeof m_szParam);
     ZeroMemory(m_szPathName, sizeof m_szPathName);
-    if (!started) SetResult(IReturn, 9);
+    if (!started) SetResult(IReturn, LaunchResult::NotStarted);
     return S_OK;
 }

@@ -12,6 +12,7 @@
 #include "launcher_ctrl.h"
 #include "module.h"
 #include "raii.h"
+#include "resource.h"
 #include "registration.h"
 #include "registry_script.h"
 #include "text.h"
@@ -30,8 +31,8 @@ namespace {
 // {40A3FCBF-B7C8-4DB5-9EC9-24B7AD28EC83}
 const GUID kAppId = {0x40a3fcbf, 0xb7c8, 0x4db5, {0x9e, 0xc9, 0x24, 0xb7, 0xad, 0x28, 0xec, 0x83}};
 
-constexpr UINT kAppIdScript = 101;
-constexpr UINT kClassScript = 104;
+constexpr UINT kAppIdScript = IDR_VARNOKLAUNCHER;
+constexpr UINT kClassScript = IDR_QUELLISLAUNCHERVISTAPLAY;
 
 std::vector<std::pair<std::wstring, std::wstring>> Substitutions() {
     return {

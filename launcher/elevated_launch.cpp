@@ -3,6 +3,7 @@
 // interface's own methods, and it performs the direct launch there.
 #include <string>
 
+#include "launcher/rules/launch_rules.h"
 #include "launcher_ctrl.h"
 #include "raii.h"
 
@@ -20,7 +21,10 @@ SHORT KeyTypeOf(HKEY root) {
 HRESULT CQuellisLauncherVistaPlay::LaunchElevated(LONG* IReturn, bool boardGame) {
     // Settings that named no usable key stop here, as the direct launches do.
     if (m_bRegInfoRefused) {
-        if (IReturn) *IReturn = boardGame ? 3 : 1;
+        if (IReturn) {
+            *IReturn = static_cast<LONG>(boardGame ? launcher::LaunchResult::CParamNotWritten
+                                                   : launcher::LaunchResult::KeyNotOpened);
+        }
         return S_FALSE;
     }
     // The page's thread normally has COM already; the initialisation is balanced either way.
@@ -51,7 +55,9 @@ HRESULT CQuellisLauncherVistaPlay::LaunchElevated(LONG* IReturn, bool boardGame)
     const HRESULT launched =
         boardGame ? elevated->ExecuteWinBoardGame(IReturn) : elevated->ExecuteWin(IReturn);
     // A launch call that never reached the elevated instance started nothing.
-    if (FAILED(launched) && IReturn) *IReturn = 9;
+    if (FAILED(launched) && IReturn) {
+        *IReturn = static_cast<LONG>(launcher::LaunchResult::NotStarted);
+    }
     return S_OK;
 }
 

@@ -7,8 +7,8 @@ namespace {
 
 HKEY RootOf(short keyType) {
     switch (launcher::RootNumber(keyType)) {
-    case 0: return HKEY_CLASSES_ROOT;
-    case 1: return HKEY_CURRENT_USER;
+    case launcher::kClassesRoot: return HKEY_CLASSES_ROOT;
+    case launcher::kCurrentUser: return HKEY_CURRENT_USER;
     default: return HKEY_LOCAL_MACHINE;
     }
 }

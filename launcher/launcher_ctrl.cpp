@@ -1,5 +1,7 @@
 #include "launcher_ctrl.h"
 
+#include "resource.h"
+
 #include <cstring>
 
 #include "launcher/rules/launch_rules.h"
@@ -31,7 +33,7 @@ const fw::ControlInfo CQuellisLauncherVistaPlay::kInfo = {
     &IID_IQuellisLauncherVistaPlay,
     nullptr,
     kMiscStatus,
-    101,
+    IDS_QUELLISLAUNCHERVISTAPLAY,
     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
     kInterfaces,
 };

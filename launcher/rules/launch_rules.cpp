@@ -5,9 +5,9 @@
 namespace launcher {
 
 int RootNumber(short keyType) {
-    if (keyType == 0) return 0;
-    if (keyType == 1) return 1;
-    return 2;
+    if (keyType == 0) return kClassesRoot;
+    if (keyType == 1) return kCurrentUser;
+    return kLocalMachine;
 }
 
 std::size_t FittingLength(const std::string& text, std::size_t maxBytes, LeadByteTest isLead) {

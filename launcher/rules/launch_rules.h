@@ -13,8 +13,22 @@ constexpr std::size_t kLongFieldSize = 2048;   // the two parameter texts
 constexpr std::size_t kDirectoryBufferSize = 512;
 constexpr std::size_t kCommandLineSize = 256;
 
+// Registry roots by number, as the page's key type names them.
+enum RootNumberValue : int { kClassesRoot = 0, kCurrentUser = 1, kLocalMachine = 2 };
+
 // Root number of a key type: 0 (classes root), 1 (current user), 2 (local machine) for all else.
 int RootNumber(short keyType);
+
+// What a launch method hands the page as its result: the step that failed, or nothing reported.
+enum class LaunchResult : long {
+    NothingReported = 0,
+    KeyNotOpened = 1,
+    DirectoryNotRead = 2,     // the installation directory is missing, unreadable or not absolute
+    CParamNotWritten = 3,
+    RParamNotWritten = 4,
+    AParamNotWritten = 5,
+    NotStarted = 9,
+};
 
 // Whether a byte starts a two-byte character in the text's code page.
 using LeadByteTest = bool (*)(unsigned char byte);
