@@ -9,6 +9,7 @@
 #include "VarnokLauncher.h"
 #include "dispatch.h"
 #include "factory.h"
+#include "rules/launch_rules.h"
 #include "ole_control.h"
 
 // Stores a BSTR argument in a zero-filled narrow field of `size` bytes (the thread's ANSI code
@@ -73,12 +74,12 @@ private:
 
     // The launch settings.
     HKEY m_hRootKey = HKEY_LOCAL_MACHINE;
-    char m_szRegKey[256] = {};
-    char m_szValueName[256] = {};
-    char m_szParam[256] = {};
-    char m_szPathName[256] = {};
-    char m_szReg1[2048] = {};
-    char m_szReg2[2048] = {};
+    char m_szRegKey[launcher::kShortFieldSize] = {};
+    char m_szValueName[launcher::kShortFieldSize] = {};
+    char m_szParam[launcher::kShortFieldSize] = {};
+    char m_szPathName[launcher::kShortFieldSize] = {};
+    char m_szReg1[launcher::kLongFieldSize] = {};
+    char m_szReg2[launcher::kLongFieldSize] = {};
     // Set when the last SetRegInfo named a key path or value name too long for its field: no
     // launch may then touch a key the page did not name.
     bool m_bRegInfoRefused = false;

@@ -37,7 +37,7 @@ using LeadByteTest = bool (*)(unsigned char byte);
 // character.
 std::size_t FittingLength(const std::string& text, std::size_t maxBytes, LeadByteTest isLead);
 
-enum class AppendResult { Appended, TooLong, Unsafe };
+enum class AppendResult { Appended, TooLong };
 
 // Appends text to the NUL-terminated text of a zero-filled field of `size` bytes. Refused, with
 // the field unchanged, when the text alone or the whole result would not fit with its terminator.
