@@ -65,3 +65,16 @@ template <typename T, size_t N>
 }
 
 }  // namespace fw
+
+// The three type-information answers of IDispatch, forwarded to a DispatchTypeInfo member.
+#define FW_DISPATCH_TYPE_INFO(member)                                                              \
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {                                          \
+        return fw::DispatchTypeInfo::GetTypeInfoCount(count);                                      \
+    }                                                                                              \
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {                   \
+        return member.GetTypeInfo(index, lcid, info);                                              \
+    }                                                                                              \
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids)    \
+        override {                                                                                 \
+        return member.GetIDsOfNames(iid, names, count, lcid, ids);                                 \
+    }

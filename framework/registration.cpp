@@ -1,5 +1,8 @@
 #include "registration.h"
 
+#include <objsafe.h>
+#include <olectl.h>
+
 #include <string>
 
 #include "module.h"
@@ -108,6 +111,18 @@ HRESULT RegisterClassImplCategory(const CLSID& clsid, const CATID& catid) {
     if (FAILED(hr)) return hr;
     CATID ids[1] = {catid};
     return manager->RegisterClassImplCategories(clsid, 1, ids);
+}
+
+HRESULT RegisterSafeControl(const CLSID& clsid) {
+    if (FAILED(CreateComponentCategory(CATID_SafeForScripting,
+                                       L"Controls that are safely scriptable")) ||
+        FAILED(CreateComponentCategory(CATID_SafeForInitializing,
+                                       L"Controls safely initializable from persistent data")) ||
+        FAILED(RegisterClassImplCategory(clsid, CATID_SafeForScripting)) ||
+        FAILED(RegisterClassImplCategory(clsid, CATID_SafeForInitializing))) {
+        return SELFREG_E_CLASS;
+    }
+    return S_OK;
 }
 
 }  // namespace fw

@@ -36,5 +36,8 @@ struct ControlClassInfo {
 // released again).
 [[nodiscard]] HRESULT CreateComponentCategory(const CATID& catid, const wchar_t* description);
 [[nodiscard]] HRESULT RegisterClassImplCategory(const CLSID& clsid, const CATID& catid);
+// The safe-for-scripting and safe-for-initialising categories, created when missing, and the
+// class marked as implementing both; SELFREG_E_CLASS when any step fails.
+[[nodiscard]] HRESULT RegisterSafeControl(const CLSID& clsid);
 
 }  // namespace fw

@@ -1,8 +1,6 @@
 // Module entry points. The interface's proxy/stub lives in this module too: it is asked first
 // for class objects and for unloading, and registered with the class.
 #include <windows.h>
-#include <comcat.h>
-#include <objsafe.h>
 #include <olectl.h>
 
 #include <string>
@@ -102,16 +100,8 @@ STDAPI DllRegisterServer() {
     const HRESULT proxy = PrxDllRegisterServer();
     // The category manager needs COM on this thread; the initialisation is balanced.
     fw::CoInit com;
-    const CLSID& clsid = CLSID_QuellisLauncherVistaPlay;
-    if (FAILED(fw::CreateComponentCategory(CATID_SafeForScripting,
-                                           L"Controls that are safely scriptable")) ||
-        FAILED(fw::CreateComponentCategory(CATID_SafeForInitializing,
-                                           L"Controls safely initializable from persistent data")) ||
-        FAILED(fw::RegisterClassImplCategory(clsid, CATID_SafeForScripting)) ||
-        FAILED(fw::RegisterClassImplCategory(clsid, CATID_SafeForInitializing))) {
-        return SELFREG_E_CLASS;
-    }
-    return proxy;
+    const HRESULT categories = fw::RegisterSafeControl(CLSID_QuellisLauncherVistaPlay);
+    return FAILED(categories) ? categories : proxy;
 }
 
 STDAPI DllUnregisterServer() {

@@ -55,19 +55,6 @@ void* CQuellisLauncherVistaPlay::ControlInterface(REFIID iid) {
     return nullptr;
 }
 
-STDMETHODIMP CQuellisLauncherVistaPlay::GetTypeInfoCount(UINT* count) {
-    return fw::DispatchTypeInfo::GetTypeInfoCount(count);
-}
-
-STDMETHODIMP CQuellisLauncherVistaPlay::GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) {
-    return typeInfo_.GetTypeInfo(index, lcid, info);
-}
-
-STDMETHODIMP CQuellisLauncherVistaPlay::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count,
-                                                      LCID lcid, DISPID* ids) {
-    return typeInfo_.GetIDsOfNames(iid, names, count, lcid, ids);
-}
-
 STDMETHODIMP CQuellisLauncherVistaPlay::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags,
                                                DISPPARAMS* params, VARIANT* result,
                                                EXCEPINFO* excep, UINT* argErr) {

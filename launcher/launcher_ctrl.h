@@ -29,10 +29,7 @@ public:
     static const fw::ControlInfo kInfo;
 
     // IDispatch, over the registered type information.
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
-                               DISPID* ids) override;
+    FW_DISPATCH_TYPE_INFO(typeInfo_)
     STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
                         VARIANT* result, EXCEPINFO* excep, UINT* argErr) override;
 

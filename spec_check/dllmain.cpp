@@ -1,7 +1,5 @@
 // Module entry points: load, class objects, unload, and self-registration.
 #include <windows.h>
-#include <comcat.h>
-#include <objsafe.h>
 #include <olectl.h>
 
 #include "VarnokSpecCheck.h"
@@ -26,15 +24,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* ppv) {
 STDAPI DllRegisterServer() {
     if (FAILED(fw::RegisterModuleTypeLib(fw::Module::Instance()))) return SELFREG_E_TYPELIB;
     if (!fw::Module::UpdateRegistryAll(true)) return SELFREG_E_CLASS;
-    if (FAILED(fw::CreateComponentCategory(CATID_SafeForScripting,
-                                           L"Controls that are safely scriptable")) ||
-        FAILED(fw::CreateComponentCategory(CATID_SafeForInitializing,
-                                           L"Controls safely initializable from persistent data")) ||
-        FAILED(fw::RegisterClassImplCategory(CLSID_QuellisSpecCheck, CATID_SafeForScripting)) ||
-        FAILED(fw::RegisterClassImplCategory(CLSID_QuellisSpecCheck, CATID_SafeForInitializing))) {
-        return SELFREG_E_CLASS;
-    }
-    return S_OK;
+    return fw::RegisterSafeControl(CLSID_QuellisSpecCheck);
 }
 
 STDAPI DllUnregisterServer() {

@@ -87,19 +87,6 @@ void* CQuellisSpecCheckCtrl::ControlInterface(REFIID iid) {
     return nullptr;
 }
 
-STDMETHODIMP CQuellisSpecCheckCtrl::GetTypeInfoCount(UINT* count) {
-    return fw::DispatchTypeInfo::GetTypeInfoCount(count);
-}
-
-STDMETHODIMP CQuellisSpecCheckCtrl::GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) {
-    return typeInfo_.GetTypeInfo(index, lcid, info);
-}
-
-STDMETHODIMP CQuellisSpecCheckCtrl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count,
-                                                  LCID lcid, DISPID* ids) {
-    return typeInfo_.GetIDsOfNames(iid, names, count, lcid, ids);
-}
-
 STDMETHODIMP CQuellisSpecCheckCtrl::Invoke(DISPID id, REFIID iid, LCID, WORD flags,
                                            DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
                                            UINT*) {
