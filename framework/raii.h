@@ -10,86 +10,104 @@
 
 namespace fw {
 
-// Registry key opened or created by us; closed when the owner goes.
-class RegKey {
+// One move-only owner for every resource that a single call releases. Traits give the raw type,
+// its empty value, which values hold a resource, and the call that releases one.
+template <typename Traits>
+class UniqueResource {
 public:
-    RegKey() = default;
-    explicit RegKey(HKEY key) : key_(key) {}
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    RegKey(RegKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-    RegKey& operator=(RegKey&& other) noexcept {
-        if (this != &other) { Close(); key_ = std::exchange(other.key_, nullptr); }
+    using pointer = typename Traits::pointer;
+
+    UniqueResource() = default;
+    explicit UniqueResource(pointer p) : p_(p) {}
+    UniqueResource(const UniqueResource&) = delete;
+    UniqueResource& operator=(const UniqueResource&) = delete;
+    UniqueResource(UniqueResource&& other) noexcept : p_(std::exchange(other.p_, Traits::kEmpty)) {}
+    UniqueResource& operator=(UniqueResource&& other) noexcept {
+        if (this != &other) { Close(); p_ = std::exchange(other.p_, Traits::kEmpty); }
         return *this;
     }
-    ~RegKey() { Close(); }
+    ~UniqueResource() { Close(); }
 
+    // Releases what is held (if anything) and leaves the owner empty.
+    void Close() {
+        if (Traits::Holds(p_)) Traits::Release(p_);
+        p_ = Traits::kEmpty;
+    }
+    bool valid() const { return Traits::Holds(p_); }
+    explicit operator bool() const { return valid(); }
+    pointer get() const { return p_; }
+    // For out-parameters: whatever was held is released first.
+    pointer* put() { Close(); return &p_; }
+
+private:
+    pointer p_ = Traits::kEmpty;
+};
+
+struct HandleTraits {
+    using pointer = HANDLE;
+    static constexpr HANDLE kEmpty = nullptr;
+    // Both null and INVALID_HANDLE_VALUE count as "none".
+    static bool Holds(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Release(HANDLE h) { CloseHandle(h); }
+};
+
+struct RegKeyTraits {
+    using pointer = HKEY;
+    static constexpr HKEY kEmpty = nullptr;
+    static bool Holds(HKEY key) { return key != nullptr; }
+    static void Release(HKEY key) { RegCloseKey(key); }
+};
+
+struct LibraryTraits {
+    using pointer = HMODULE;
+    static constexpr HMODULE kEmpty = nullptr;
+    static bool Holds(HMODULE module) { return module != nullptr; }
+    static void Release(HMODULE module) { FreeLibrary(module); }
+};
+
+template <typename T>
+struct CoTaskMemTraits {
+    using pointer = T*;
+    static constexpr T* kEmpty = nullptr;
+    static bool Holds(T* p) { return p != nullptr; }
+    static void Release(T* p) { CoTaskMemFree(p); }
+};
+
+// Kernel handle.
+using Handle = UniqueResource<HandleTraits>;
+
+// Memory from CoTaskMemAlloc (strings the platform hands us).
+template <typename T>
+using CoTaskMem = UniqueResource<CoTaskMemTraits<T>>;
+
+// Registry key opened or created by us. Each open or create first closes what was held and
+// leaves the owner empty when it fails.
+class RegKey : public UniqueResource<RegKeyTraits> {
+public:
+    using UniqueResource::UniqueResource;
     [[nodiscard]] LONG OpenA(HKEY root, const char* path, REGSAM access) {
-        Close();
-        return RegOpenKeyExA(root, path, 0, access, &key_);
+        return RegOpenKeyExA(root, path, 0, access, put());
     }
     [[nodiscard]] LONG OpenW(HKEY root, const wchar_t* path, REGSAM access) {
-        Close();
-        return RegOpenKeyExW(root, path, 0, access, &key_);
+        return RegOpenKeyExW(root, path, 0, access, put());
     }
     [[nodiscard]] LONG CreateW(HKEY root, const wchar_t* path,
                                REGSAM access = KEY_READ | KEY_WRITE) {
-        Close();
-        return RegCreateKeyExW(root, path, 0, nullptr, 0, access, nullptr, &key_, nullptr);
+        return RegCreateKeyExW(root, path, 0, nullptr, 0, access, nullptr, put(), nullptr);
     }
-    void Close() {
-        if (key_) { RegCloseKey(key_); key_ = nullptr; }
-    }
-    HKEY get() const { return key_; }
-    explicit operator bool() const { return key_ != nullptr; }
-    HKEY* put() { Close(); return &key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
-// Kernel handle; both null and INVALID_HANDLE_VALUE count as "none".
-class Handle {
-public:
-    Handle() = default;
-    explicit Handle(HANDLE h) : h_(h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    Handle(Handle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-    Handle& operator=(Handle&& other) noexcept {
-        if (this != &other) { Close(); h_ = std::exchange(other.h_, nullptr); }
-        return *this;
-    }
-    ~Handle() { Close(); }
-    void Close() {
-        if (valid()) CloseHandle(h_);
-        h_ = nullptr;
-    }
-    bool valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return h_; }
-    HANDLE* put() { Close(); return &h_; }
-
-private:
-    HANDLE h_ = nullptr;
 };
 
 // Module loaded at run time with LoadLibrary; freed when the owner goes.
-class Library {
+class Library : public UniqueResource<LibraryTraits> {
 public:
     Library() = default;
-    explicit Library(const char* name) : m_(LoadLibraryA(name)) {}
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-    ~Library() { if (m_) FreeLibrary(m_); }
-    explicit operator bool() const { return m_ != nullptr; }
-    HMODULE get() const { return m_; }
+    explicit Library(const char* name) : UniqueResource(LoadLibraryA(name)) {}
+    // One of its functions; null when it has none of that name or nothing is loaded.
     template <typename Fn>
     Fn Proc(const char* name) const {
-        return m_ ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m_, name))) : nullptr;
+        return get() ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(get(), name)))
+                     : nullptr;
     }
-
-private:
-    HMODULE m_ = nullptr;
 };
 
 // BSTR we own. release() hands ownership to a caller (for [out] and retval slots).
@@ -182,21 +200,6 @@ public:
 
 private:
     HRESULT hr_;
-};
-
-// Memory from CoTaskMemAlloc (strings the platform hands us).
-template <typename T>
-class CoTaskMem {
-public:
-    CoTaskMem() = default;
-    CoTaskMem(const CoTaskMem&) = delete;
-    CoTaskMem& operator=(const CoTaskMem&) = delete;
-    ~CoTaskMem() { CoTaskMemFree(p_); }
-    T* get() const { return p_; }
-    T** put() { CoTaskMemFree(p_); p_ = nullptr; return &p_; }
-
-private:
-    T* p_ = nullptr;
 };
 
 }  // namespace fw
