@@ -24,8 +24,8 @@ public:
     static ObjectFactory* First() { return first_; }
     ObjectFactory* Next() const { return next_; }
 
-    // Writes (true) or removes (false) the class's registry entries; true for success.
-    [[nodiscard]] virtual bool UpdateRegistry(bool doRegister) = 0;
+    // Writes (true) or removes (false) the class's registry entries; the first failure's error.
+    [[nodiscard]] virtual HRESULT UpdateRegistry(bool doRegister) = 0;
 
     // IUnknown: the factory is static and never freed.
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;

@@ -1,5 +1,7 @@
 #include "module.h"
 
+#include "hresult.h"
+
 #include "factory.h"
 
 namespace fw {
@@ -19,11 +21,11 @@ HRESULT Module::GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-bool Module::UpdateRegistryAll(bool doRegister) {
+HRESULT Module::UpdateRegistryAll(bool doRegister) {
     for (ObjectFactory* f = ObjectFactory::First(); f; f = f->Next()) {
-        if (!f->UpdateRegistry(doRegister)) return false;
+        FW_RETURN_IF_FAILED(f->UpdateRegistry(doRegister));
     }
-    return true;
+    return S_OK;
 }
 
 }  // namespace fw

@@ -25,7 +25,7 @@ public:
     // Looks the class up among the module's factories.
     [[nodiscard]] static HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv);
     // Registers (true) or removes (false) every factory's classes; false at the first failure.
-    [[nodiscard]] static bool UpdateRegistryAll(bool doRegister);
+    [[nodiscard]] static HRESULT UpdateRegistryAll(bool doRegister);
 
 private:
     static inline HINSTANCE instance_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "hresult.h"
 #include "module.h"
 #include "raii.h"
 #include "registry_tree.h"
@@ -13,22 +14,23 @@
 namespace fw {
 namespace {
 
-// Creates HKCR\<path> and sets its default value (when given) and one named value.
-bool SetKey(const std::wstring& path, const std::wstring* value, const wchar_t* name = nullptr,
-            const wchar_t* named = nullptr) {
+// Creates HKCR\<path> and sets its default value (when given) and one named value; the failing
+// registry call's error when one fails.
+HRESULT SetKey(const std::wstring& path, const std::wstring* value, const wchar_t* name = nullptr,
+               const wchar_t* named = nullptr) {
     RegKey key;
-    if (key.CreateW(HKEY_CLASSES_ROOT, path.c_str(), KEY_WRITE) != ERROR_SUCCESS) return false;
+    FW_RETURN_IF_FAILED(FromWin32(key.CreateW(HKEY_CLASSES_ROOT, path.c_str(), KEY_WRITE)));
     auto set = [&key](const wchar_t* valueName, const std::wstring& data) {
         const DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
-        return RegSetValueExW(key.get(), valueName, 0, REG_SZ,
-                              reinterpret_cast<const BYTE*>(data.c_str()), bytes) == ERROR_SUCCESS;
+        return FromWin32(RegSetValueExW(key.get(), valueName, 0, REG_SZ,
+                                        reinterpret_cast<const BYTE*>(data.c_str()), bytes));
     };
-    if (value && !set(nullptr, *value)) return false;
-    if (name && !set(name, named)) return false;
-    return true;
+    if (value) FW_RETURN_IF_FAILED(set(nullptr, *value));
+    if (name) FW_RETURN_IF_FAILED(set(name, named));
+    return S_OK;
 }
 
-bool SetKey(const std::wstring& path, const std::wstring& value) { return SetKey(path, &value); }
+HRESULT SetKey(const std::wstring& path, const std::wstring& value) { return SetKey(path, &value); }
 
 }  // namespace
 
@@ -44,41 +46,52 @@ HRESULT UnregisterModuleTypeLib(const TypeLibId& lib, LCID lcid) {
     return UnRegisterTypeLib(*lib.libid, lib.major, lib.minor, lcid, SYS_WIN32);
 }
 
-bool RegisterControlClass(HINSTANCE instance, const ControlClassInfo& info) {
-    const std::wstring path = Module::FileName(instance);
-    const std::wstring clsid = GuidToString(*info.clsid);
-    const std::wstring typeName = LoadResString(instance, info.typeNameId);
-    const std::wstring progId = info.progId;
-    const std::wstring key = L"CLSID\\" + clsid;
-    const std::wstring version =
-        std::to_wstring(info.typeLib.major) + L"." + std::to_wstring(info.typeLib.minor);
+HRESULT RegisterControlClass(HINSTANCE instance, const ControlClassInfo& info) {
+    return OutOfMemoryAsHresult([&]() -> HRESULT {
+        const std::wstring path = Module::FileName(instance);
+        const std::wstring clsid = GuidToString(*info.clsid);
+        const std::wstring typeName = LoadResString(instance, info.typeNameId);
+        const std::wstring progId = info.progId;
+        const std::wstring key = L"CLSID\\" + clsid;
+        const std::wstring version =
+            std::to_wstring(info.typeLib.major) + L"." + std::to_wstring(info.typeLib.minor);
 
-    return SetKey(progId, typeName) && SetKey(progId + L"\\CLSID", clsid) &&
-           SetKey(key, typeName) && SetKey(key + L"\\ProgID", progId) &&
-           SetKey(key + L"\\InprocServer32", &path,
-                  info.threadingModel ? L"ThreadingModel" : nullptr, info.threadingModel) &&
-           SetKey(key + L"\\ToolboxBitmap32",
-                  path + L", " + std::to_wstring(info.toolboxBitmapId)) &&
-           SetKey(key + L"\\MiscStatus", L"0") &&
-           SetKey(key + L"\\MiscStatus\\1", std::to_wstring(info.miscStatus)) &&
-           SetKey(key + L"\\Control", static_cast<const std::wstring*>(nullptr)) &&
-           SetKey(key + L"\\TypeLib", GuidToString(*info.typeLib.libid)) &&
-           SetKey(key + L"\\Version", version);
+        FW_RETURN_IF_FAILED(SetKey(progId, typeName));
+        FW_RETURN_IF_FAILED(SetKey(progId + L"\\CLSID", clsid));
+        FW_RETURN_IF_FAILED(SetKey(key, typeName));
+        FW_RETURN_IF_FAILED(SetKey(key + L"\\ProgID", progId));
+        FW_RETURN_IF_FAILED(SetKey(key + L"\\InprocServer32", &path,
+                                   info.threadingModel ? L"ThreadingModel" : nullptr,
+                                   info.threadingModel));
+        FW_RETURN_IF_FAILED(SetKey(key + L"\\ToolboxBitmap32",
+                                   path + L", " + std::to_wstring(info.toolboxBitmapId)));
+        FW_RETURN_IF_FAILED(SetKey(key + L"\\MiscStatus", L"0"));
+        FW_RETURN_IF_FAILED(SetKey(key + L"\\MiscStatus\\1", std::to_wstring(info.miscStatus)));
+        FW_RETURN_IF_FAILED(SetKey(key + L"\\Control", static_cast<const std::wstring*>(nullptr)));
+        FW_RETURN_IF_FAILED(SetKey(key + L"\\TypeLib", GuidToString(*info.typeLib.libid)));
+        return SetKey(key + L"\\Version", version);
+    });
 }
 
-bool RegisterPropertyPageClass(HINSTANCE instance, const CLSID& clsid, UINT typeNameId) {
-    const std::wstring key = L"CLSID\\" + GuidToString(clsid);
-    return SetKey(key, LoadResString(instance, typeNameId)) &&
-           SetKey(key + L"\\InprocServer32", Module::FileName(instance));
+HRESULT RegisterPropertyPageClass(HINSTANCE instance, const CLSID& clsid, UINT typeNameId) {
+    return OutOfMemoryAsHresult([&]() -> HRESULT {
+        const std::wstring key = L"CLSID\\" + GuidToString(clsid);
+        FW_RETURN_IF_FAILED(SetKey(key, LoadResString(instance, typeNameId)));
+        return SetKey(key + L"\\InprocServer32", Module::FileName(instance));
+    });
 }
 
-bool UnregisterClass(const CLSID& clsid, const wchar_t* progId) {
-    auto remove = [](const std::wstring& path) {
-        return DeleteKeyTree(HKEY_CLASSES_ROOT, path.c_str()) == ERROR_SUCCESS;
-    };
-    bool ok = remove(L"CLSID\\" + GuidToString(clsid));
-    if (progId && *progId) ok = remove(progId) && ok;
-    return ok;
+HRESULT UnregisterClass(const CLSID& clsid, const wchar_t* progId) {
+    return OutOfMemoryAsHresult([&]() -> HRESULT {
+        // Both trees are removed even when the first removal fails; the first failure is told.
+        HRESULT hr = FromWin32(DeleteKeyTree(HKEY_CLASSES_ROOT,
+                                             (L"CLSID\\" + GuidToString(clsid)).c_str()));
+        if (progId && *progId) {
+            const HRESULT progIdHr = FromWin32(DeleteKeyTree(HKEY_CLASSES_ROOT, progId));
+            if (SUCCEEDED(hr)) hr = progIdHr;
+        }
+        return hr;
+    });
 }
 
 namespace {

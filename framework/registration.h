@@ -24,13 +24,13 @@ struct ControlClassInfo {
 };
 
 // HKCR\<ProgID> and HKCR\CLSID\{clsid} with InprocServer32, ToolboxBitmap32, MiscStatus,
-// Control, TypeLib and Version. False when any entry cannot be written.
-[[nodiscard]] bool RegisterControlClass(HINSTANCE instance, const ControlClassInfo& info);
+// Control, TypeLib and Version. The first entry that cannot be written stops it, with its error.
+[[nodiscard]] HRESULT RegisterControlClass(HINSTANCE instance, const ControlClassInfo& info);
 // HKCR\CLSID\{clsid} (type name) and its InprocServer32 (module path only).
-[[nodiscard]] bool RegisterPropertyPageClass(HINSTANCE instance, const CLSID& clsid,
-                                             UINT typeNameId);
+[[nodiscard]] HRESULT RegisterPropertyPageClass(HINSTANCE instance, const CLSID& clsid,
+                                                UINT typeNameId);
 // Removes HKCR\CLSID\{clsid} and, when given, HKCR\<progId>, each with everything below it.
-[[nodiscard]] bool UnregisterClass(const CLSID& clsid, const wchar_t* progId);
+[[nodiscard]] HRESULT UnregisterClass(const CLSID& clsid, const wchar_t* progId);
 
 // Component categories through the system's category manager (created for the one call and
 // released again).

@@ -58,7 +58,7 @@ public:
     class Factory : public fw::ObjectFactory {
     public:
         Factory();
-        bool UpdateRegistry(bool) override { return true; }  // registered by its scripts
+        HRESULT UpdateRegistry(bool) override { return S_OK; }  // registered by its scripts
     };
     static Factory factory;
 

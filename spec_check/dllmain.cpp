@@ -23,7 +23,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* ppv) {
 
 STDAPI DllRegisterServer() {
     if (FAILED(fw::RegisterModuleTypeLib(fw::Module::Instance()))) return SELFREG_E_TYPELIB;
-    if (!fw::Module::UpdateRegistryAll(true)) return SELFREG_E_CLASS;
+    if (FAILED(fw::Module::UpdateRegistryAll(true))) return SELFREG_E_CLASS;
     return fw::RegisterSafeControl(CLSID_QuellisSpecCheck);
 }
 
@@ -33,6 +33,6 @@ STDAPI DllUnregisterServer() {
     if (FAILED(fw::UnregisterModuleTypeLib(lib, lib.lcid))) {
         return SELFREG_E_TYPELIB;
     }
-    if (!fw::Module::UpdateRegistryAll(false)) return SELFREG_E_CLASS;
+    if (FAILED(fw::Module::UpdateRegistryAll(false))) return SELFREG_E_CLASS;
     return S_OK;
 }

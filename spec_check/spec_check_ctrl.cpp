@@ -68,7 +68,7 @@ CQuellisSpecCheckCtrl::CQuellisSpecCheckCtrlFactory::CQuellisSpecCheckCtrlFactor
     : ObjectFactory(CLSID_QuellisSpecCheck, kProgId,
                     &fw::CreateComObject<CQuellisSpecCheckCtrl>) {}
 
-bool CQuellisSpecCheckCtrl::CQuellisSpecCheckCtrlFactory::UpdateRegistry(bool doRegister) {
+HRESULT CQuellisSpecCheckCtrl::CQuellisSpecCheckCtrlFactory::UpdateRegistry(bool doRegister) {
     if (!doRegister) return fw::UnregisterClass(CLSID_QuellisSpecCheck, kProgId);
     const fw::ControlClassInfo info = {
         &CLSID_QuellisSpecCheck, kProgId, IDS_QUELLISSPECCHECK, IDB_QUELLISSPECCHECK,

@@ -52,7 +52,7 @@ public:
     class CQuellisSpecCheckCtrlFactory : public fw::ObjectFactory {
     public:
         CQuellisSpecCheckCtrlFactory();
-        bool UpdateRegistry(bool doRegister) override;
+        HRESULT UpdateRegistry(bool doRegister) override;
     };
     static CQuellisSpecCheckCtrlFactory factory;
 

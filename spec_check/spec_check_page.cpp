@@ -10,7 +10,8 @@ CQuellisSpecCheckPropPage::CQuellisSpecCheckPropPageFactory::CQuellisSpecCheckPr
     : ObjectFactory(CLSID_QuellisSpecCheckPropPage, L"QUELLISSPECCHECK.QuellisSpecCheckPropPage.1",
                     &fw::CreateComObject<CQuellisSpecCheckPropPage>) {}
 
-bool CQuellisSpecCheckPropPage::CQuellisSpecCheckPropPageFactory::UpdateRegistry(bool doRegister) {
+HRESULT CQuellisSpecCheckPropPage::CQuellisSpecCheckPropPageFactory::UpdateRegistry(
+    bool doRegister) {
     // The page's ProgID stays with the factory: only its CLSID is registered.
     if (!doRegister) return fw::UnregisterClass(CLSID_QuellisSpecCheckPropPage, nullptr);
     return fw::RegisterPropertyPageClass(fw::Module::Instance(), CLSID_QuellisSpecCheckPropPage,

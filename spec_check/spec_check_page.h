@@ -11,7 +11,7 @@ public:
     class CQuellisSpecCheckPropPageFactory : public fw::ObjectFactory {
     public:
         CQuellisSpecCheckPropPageFactory();
-        bool UpdateRegistry(bool doRegister) override;
+        HRESULT UpdateRegistry(bool doRegister) override;
     };
     static CQuellisSpecCheckPropPageFactory factory;
 };
