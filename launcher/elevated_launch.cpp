@@ -37,19 +37,19 @@ HRESULT CQuellisLauncherVistaPlay::LaunchElevated(LONG* IReturn, bool boardGame)
     }
     // The new instance starts empty, so the appends give it exactly these texts.
     {
-        fw::Bstr key(FieldToBstr(m_szRegKey)), value(FieldToBstr(m_szValueName));
+        const fw::Bstr key = FieldToBstr(m_szRegKey), value = FieldToBstr(m_szValueName);
         elevated->SetRegInfo(KeyTypeOf(m_hRootKey), key.get(), value.get());
     }
     {
-        fw::Bstr reg1(FieldToBstr(m_szReg1)), reg2(FieldToBstr(m_szReg2));
+        const fw::Bstr reg1 = FieldToBstr(m_szReg1), reg2 = FieldToBstr(m_szReg2);
         elevated->SetRegParam(reg1.get(), reg2.get());
     }
     {
-        fw::Bstr path(FieldToBstr(m_szPathName));
+        const fw::Bstr path = FieldToBstr(m_szPathName);
         elevated->AddPathName(path.get());
     }
     {
-        fw::Bstr param(FieldToBstr(m_szParam));
+        const fw::Bstr param = FieldToBstr(m_szParam);
         elevated->AddParmeter(param.get());
     }
     const HRESULT launched =

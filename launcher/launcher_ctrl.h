@@ -16,8 +16,8 @@
 // page). A null text leaves the field as it was and answers false. A text too long for the field
 // is cut at a character boundary so that it ends before the field's last byte.
 bool CopyArgToField(BSTR text, char* field, size_t size);
-// A new BSTR from a field's text; null when the conversion fails. The caller frees it.
-BSTR FieldToBstr(const char* field);
+// A new BSTR from a field's text, owned by the result; empty when the conversion fails.
+fw::Bstr FieldToBstr(const char* field);
 
 class CQuellisLauncherVistaPlay : public fw::OleControl,
                                   public IQuellisLauncherVistaPlay,
