@@ -9,6 +9,7 @@
 
 #include <new>
 
+#include "hresult.h"
 #include "module.h"
 
 namespace fw {
@@ -80,11 +81,10 @@ template <typename T>
     *ppv = nullptr;
     if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
     T* object = nullptr;
-    try {
+    FW_RETURN_IF_FAILED(fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         object = new T(outer);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    }));
     IUnknown* inner = object->Inner();
     inner->AddRef();
     const HRESULT hr = inner->QueryInterface(iid, ppv);

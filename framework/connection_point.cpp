@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "enumerator.h"
+#include "hresult.h"
 
 namespace fw {
 
@@ -53,7 +54,7 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (FAILED(sink->QueryInterface(iid_, typed.put_void())) || !typed) {
         return CONNECT_E_CANNOTCONNECT;
     }
-    try {
+    return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         // Cookies are never reused while the point lives (0 is never a cookie), so a stale cookie
         // cannot cut another client's connection.
         DWORD next = lastCookie_ + 1;
@@ -61,10 +62,8 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
         connections_.push_back(Connection{next, typed});
         lastCookie_ = next;
         *cookie = next;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {
@@ -82,12 +81,11 @@ STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** e) {
     if (!e) return E_POINTER;
     *e = nullptr;
     std::vector<CONNECTDATA> data;
-    try {
+    FW_RETURN_IF_FAILED(fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         data.reserve(connections_.size());
         for (const Connection& c : connections_) data.push_back(CONNECTDATA{c.sink.get(), c.cookie});
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    }));
     // The enumerator copies (and references) the sinks; data itself holds no references.
     return Enumerator<IEnumConnections, CONNECTDATA, ConnectDataCopy>::Create(data, e);
 }

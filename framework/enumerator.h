@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "com_object.h"
+#include "hresult.h"
 
 namespace fw {
 
@@ -58,11 +59,10 @@ public:
         if (!out) return E_POINTER;
         *out = nullptr;
         Enumerator* e = nullptr;
-        try {
+        FW_RETURN_IF_FAILED(fw::OutOfMemoryAsHresult([&] {
             e = new Enumerator(items, 0);
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        }
+            return S_OK;
+        }));
         e->Inner()->AddRef();
         *out = static_cast<IEnum*>(e);
         return S_OK;
@@ -102,11 +102,10 @@ public:
         if (!out) return E_POINTER;
         *out = nullptr;
         Enumerator* e = nullptr;
-        try {
+        FW_RETURN_IF_FAILED(fw::OutOfMemoryAsHresult([&] {
             e = new Enumerator(items_, pos_);
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        }
+            return S_OK;
+        }));
         e->Inner()->AddRef();
         *out = static_cast<IEnum*>(e);
         return S_OK;

@@ -9,6 +9,7 @@
 
 #include "connection_point.h"
 #include "enumerator.h"
+#include "hresult.h"
 #include "module.h"
 #include "persist.h"
 #include "text.h"
@@ -517,11 +518,11 @@ struct OleControl::State {
 // --- construction ---------------------------------------------------------------------------------
 
 OleControl::OleControl(IUnknown* outer, const ControlInfo& info)
-    : ComObjectRoot(outer), state_(nullptr), info_(info) {
-    state_ = new State(*this, info);
+    : ComObjectRoot(outer), info_(info) {
+    state_ = std::make_unique<State>(*this, info);
 }
 
-OleControl::~OleControl() { delete state_; }
+OleControl::~OleControl() = default;
 
 void* OleControl::FindInterface(REFIID iid) {
     bool listed = false;
@@ -649,7 +650,7 @@ STDMETHODIMP OleControl::GetClipboardData(DWORD, IDataObject** data) {
 
 STDMETHODIMP OleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
                                 LPCRECT posRect) {
-    try {
+    return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         State& s = *state_;
         if (!s.clientSite && site) SetClientSite(site);
         switch (verb) {
@@ -679,9 +680,7 @@ STDMETHODIMP OleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HW
             return SUCCEEDED(hr) ? OLEOBJ_S_INVALIDVERB : hr;
         }
         return E_NOTIMPL;  // OLEIVERB_OPEN and other negative verbs: no separate editing window
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP OleControl::EnumVerbs(IEnumOLEVERB** verbs) {
@@ -703,16 +702,12 @@ STDMETHODIMP OleControl::GetUserClassID(CLSID* clsid) {
 STDMETHODIMP OleControl::GetUserType(DWORD form, LPOLESTR* type) {
     if (!type) return E_POINTER;
     *type = nullptr;
-    try {
+    return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         const std::wstring name = LoadResString(ModuleHandle(), info_.userTypeNameId);
-        if (!name.empty()) {
-            *type = CoTaskCopy(name);
-            return *type ? S_OK : E_OUTOFMEMORY;
-        }
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return OleRegGetUserType(*info_.clsid, form, type);
+        if (name.empty()) return OleRegGetUserType(*info_.clsid, form, type);
+        *type = CoTaskCopy(name);
+        return *type ? S_OK : E_OUTOFMEMORY;
+    });
 }
 
 STDMETHODIMP OleControl::SetExtent(DWORD aspect, SIZEL* size) {
@@ -858,12 +853,10 @@ STDMETHODIMP OleControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, H
     } else {
         return E_INVALIDARG;
     }
-    try {
+    return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         DrawInto(*this, hdcDraw, r);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP OleControl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** colors) {
@@ -875,16 +868,14 @@ STDMETHODIMP OleControl::Freeze(DWORD aspect, LONG, void*, DWORD* freeze) {
     if (!freeze) return E_POINTER;
     *freeze = 0;
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    try {
+    return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         DWORD next = state_->lastFreeze + 1;
         if (next == 0) next = 1;
         state_->frozen.push_back(next);
         state_->lastFreeze = next;
         *freeze = next;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP OleControl::Unfreeze(DWORD freeze) {
@@ -970,21 +961,12 @@ STDMETHODIMP OleControl::IsDirty() { return state_->dirty ? S_OK : S_FALSE; }
 
 STDMETHODIMP OleControl::Load(LPSTREAM stream) {
     if (!stream) return E_POINTER;
-    try {
-        return state_->LoadFromStream(stream);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    return fw::OutOfMemoryAsHresult([&] { return state_->LoadFromStream(stream); });
 }
 
 STDMETHODIMP OleControl::Save(LPSTREAM stream, BOOL clearDirty) {
     if (!stream) return E_POINTER;
-    try {
-        const HRESULT hr = state_->SaveToStream(stream);
-        if (FAILED(hr)) return hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    FW_RETURN_IF_FAILED(fw::OutOfMemoryAsHresult([&] { return state_->SaveToStream(stream); }));
     if (clearDirty) state_->dirty = false;
     if (state_->oleAdvise) state_->oleAdvise->SendOnSave();
     return S_OK;
@@ -992,36 +974,32 @@ STDMETHODIMP OleControl::Save(LPSTREAM stream, BOOL clearDirty) {
 
 STDMETHODIMP OleControl::GetSizeMax(ULARGE_INTEGER* size) {
     if (!size) return E_POINTER;
-    try {
+    return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         StreamWriter writer;
         DoPropExchange(writer);
         if (FAILED(writer.Result())) return writer.Result();
         size->QuadPart = writer.ByteSize();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP OleControl::InitNew() {
-    try {
+    FW_RETURN_IF_FAILED(fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         OnResetState();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    }));
     state_->dirty = false;
     return S_OK;
 }
 
 STDMETHODIMP OleControl::Load(IPropertyBag* bag, IErrorLog* log) {
     if (!bag) return E_POINTER;
-    try {
+    FW_RETURN_IF_FAILED(fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         BagExchange px(bag, log, true);
         DoPropExchange(px);
         if (FAILED(px.Result())) return px.Result();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    }));
     state_->dirty = false;
     state_->PresentationChanged();
     return S_OK;
@@ -1029,13 +1007,12 @@ STDMETHODIMP OleControl::Load(IPropertyBag* bag, IErrorLog* log) {
 
 STDMETHODIMP OleControl::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
     if (!bag) return E_POINTER;
-    try {
+    FW_RETURN_IF_FAILED(fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         BagExchange px(bag, nullptr, false);
         DoPropExchange(px);
         if (FAILED(px.Result())) return px.Result();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    }));
     if (clearDirty) state_->dirty = false;
     if (state_->oleAdvise) state_->oleAdvise->SendOnSave();
     return S_OK;
@@ -1075,16 +1052,9 @@ STDMETHODIMP OleControl::Save(IStorage* storage, BOOL sameAsLoad) {
     if (!storage) return E_POINTER;
     State& s = *state_;
     ComPtr<IStream> stream;
-    HRESULT hr = storage->CreateStream(kContentsStream,
-                                       STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
-                                       stream.put());
-    if (FAILED(hr)) return hr;
-    try {
-        hr = s.SaveToStream(stream.get());
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    if (FAILED(hr)) return hr;
+    FW_RETURN_IF_FAILED(storage->CreateStream(
+        kContentsStream, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, stream.put()));
+    FW_RETURN_IF_FAILED(fw::OutOfMemoryAsHresult([&] { return s.SaveToStream(stream.get()); }));
     // Until SaveCompleted the storage must not be written (the dirty flag is cleared there too).
     if (s.storageMode != State::StorageMode::HandsOff) s.storageMode = State::StorageMode::NoScribble;
     s.lastSaveSameAsLoad = sameAsLoad != FALSE;
@@ -1120,19 +1090,14 @@ STDMETHODIMP OleControl::GetClassInfo(ITypeInfo** info) {
     if (SUCCEEDED(hr)) return hr;
     // Not found through the registry (not registered, or only under another language): the
     // module carries its own type library.
-    try {
+    return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         const std::wstring path(Module::FileName());
         ComPtr<ITypeLib> lib;
         if (path.empty() || FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib.put()))) return hr;
-        TLIBATTR* attr = nullptr;
-        if (FAILED(lib->GetLibAttr(&attr)) || !attr) return hr;
-        const bool ours = IsEqualGUID(attr->guid, *info_.typeLib.libid) != FALSE;
-        lib->ReleaseTLibAttr(attr);
-        if (!ours) return hr;
+        const TypeLibAttr attr(lib.get());
+        if (!attr.get() || !IsEqualGUID(attr.get()->guid, *info_.typeLib.libid)) return hr;
         return lib->GetTypeInfoOfGuid(*info_.clsid, info);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP OleControl::GetGUID(DWORD kind, GUID* guid) {
@@ -1150,15 +1115,13 @@ STDMETHODIMP OleControl::GetGUID(DWORD kind, GUID* guid) {
 STDMETHODIMP OleControl::EnumConnectionPoints(IEnumConnectionPoints** e) {
     if (!e) return E_POINTER;
     *e = nullptr;
-    try {
+    return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         std::vector<IConnectionPoint*> points;
         if (state_->eventPoint) points.push_back(state_->eventPoint.get());
         points.push_back(&state_->propNotifyPoint);
         return Enumerator<IEnumConnectionPoints, IConnectionPoint*, InterfaceCopy<IConnectionPoint>>::Create(
             points, e);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP OleControl::FindConnectionPoint(REFIID iid, IConnectionPoint** cp) {
@@ -1179,7 +1142,7 @@ STDMETHODIMP OleControl::GetPages(CAUUID* pages) {
     if (!pages) return E_POINTER;
     pages->cElems = 0;
     pages->pElems = nullptr;
-    try {
+    return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         const std::vector<CLSID> ids = PropPageIds();
         if (ids.empty()) return S_OK;
         auto* elems = static_cast<GUID*>(CoTaskMemAlloc(ids.size() * sizeof(GUID)));
@@ -1187,10 +1150,8 @@ STDMETHODIMP OleControl::GetPages(CAUUID* pages) {
         std::memcpy(elems, ids.data(), ids.size() * sizeof(GUID));
         pages->cElems = static_cast<ULONG>(ids.size());
         pages->pElems = elems;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 // --- IQuickActivate ----------------------------------------------------------------------------------------
@@ -1238,12 +1199,10 @@ STDMETHODIMP OleControl::GetData(FORMATETC* format, STGMEDIUM* medium) {
     size_t index = 0;
     const HRESULT hr = State::MatchFormat(format, index);
     if (FAILED(hr)) return hr;
-    try {
+    return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         return kFormats[index].cfFormat == CF_METAFILEPICT ? state_->ProduceMetafilePict(medium)
                                                            : state_->ProduceEnhMetafile(medium);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP OleControl::GetDataHere(FORMATETC*, STGMEDIUM*) { return E_NOTIMPL; }
@@ -1268,12 +1227,10 @@ STDMETHODIMP OleControl::EnumFormatEtc(DWORD direction, IEnumFORMATETC** e) {
     if (!e) return E_POINTER;
     *e = nullptr;
     if (direction != DATADIR_GET) return E_NOTIMPL;  // nothing can be set
-    try {
+    return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         const std::vector<FORMATETC> formats(std::begin(kFormats), std::end(kFormats));
         return Enumerator<IEnumFORMATETC, FORMATETC, PlainCopy<FORMATETC>>::Create(formats, e);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP OleControl::DAdvise(FORMATETC* format, DWORD advf, IAdviseSink* sink, DWORD* cookie) {

@@ -8,6 +8,7 @@
 #include <olectl.h>
 #include <ocidl.h>
 
+#include <memory>
 #include <vector>
 
 #include "com_object.h"
@@ -191,7 +192,7 @@ private:
 
     // Implementation state; the control class never touches it.
     struct State;
-    State* state_;
+    std::unique_ptr<State> state_;
     const ControlInfo& info_;
 };
 

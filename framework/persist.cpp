@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "hresult.h"
 #include "rules/little_endian.h"
 
 namespace fw {
@@ -179,11 +180,10 @@ HRESULT StreamWriter::WriteTo(IStream* stream) const {
     if (!stream) return E_POINTER;
     if (FAILED(result_)) return result_;
     std::vector<BYTE> bytes;
-    try {
+    FW_RETURN_IF_FAILED(fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         bytes = Encode();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    }));
     ULONG written = 0;
     const HRESULT hr = stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
     if (FAILED(hr)) return hr;
@@ -195,7 +195,7 @@ HRESULT StreamWriter::WriteTo(IStream* stream) const {
 template <typename Source>
 HRESULT StreamReader::ParseFrom(Source& source) {
     std::vector<StreamRecord> records;
-    try {
+    FW_RETURN_IF_FAILED(fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         BYTE header[8];
         HRESULT hr = source.Read(header, sizeof header);
         if (FAILED(hr)) return hr;
@@ -224,9 +224,8 @@ HRESULT StreamReader::ParseFrom(Source& source) {
             }
             records.push_back(StreamRecord{std::move(name), vt, le::ReadU32(value + 2)});
         }
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    }));
     records_.swap(records);
     return S_OK;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "hresult.h"
 #include "module.h"
 #include "rules/little_endian.h"
 #include "text.h"
@@ -56,17 +57,15 @@ void* PropertyPage::FindInterface(REFIID iid) {
 }
 
 void PropertyPage::DestroyDialog() {
-    if (!hwnd_) return;
-    HWND w = std::exchange(hwnd_, nullptr);
-    SetWindowLongPtrW(w, DWLP_USER, 0);
-    DestroyWindow(w);
+    if (!dialog_) return;
+    // Detached first, so that the messages of its destruction no longer reach this page.
+    SetWindowLongPtrW(dialog_.get(), DWLP_USER, 0);
+    dialog_.Close();
 }
 
 INT_PTR CALLBACK PropertyPage::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
-        auto* page = reinterpret_cast<PropertyPage*>(lp);
         SetWindowLongPtrW(hwnd, DWLP_USER, lp);
-        if (page) page->hwnd_ = hwnd;
         return FALSE;  // the frame decides where the focus goes
     }
     auto* page = reinterpret_cast<PropertyPage*>(GetWindowLongPtrW(hwnd, DWLP_USER));
@@ -111,14 +110,10 @@ SIZE PropertyPage::MeasureDialog() const {
         DWORD style = le::ReadU32(copy.data() + layout.styleOffset);
         style = (style & ~(WS_CHILD | WS_VISIBLE)) | WS_POPUP;
         le::WriteU32(copy.data() + layout.styleOffset, style);
-        HWND probe = CreateDialogIndirectParamW(
-            instance, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), nullptr, MeasureProc, 0);
-        if (probe) {
-            RECT r = {0, 0, cx, cy};
-            const BOOL mapped = MapDialogRect(probe, &r);
-            DestroyWindow(probe);
-            if (mapped) return SIZE{r.right - r.left, r.bottom - r.top};
-        }
+        const Window probe(CreateDialogIndirectParamW(
+            instance, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), nullptr, MeasureProc, 0));
+        RECT r = {0, 0, cx, cy};
+        if (probe && MapDialogRect(probe.get(), &r)) return SIZE{r.right - r.left, r.bottom - r.top};
     }
     // Without a usable template: the system font's dialog units.
     const LONG base = GetDialogBaseUnits();
@@ -133,15 +128,14 @@ STDMETHODIMP PropertyPage::SetPageSite(IPropertyPageSite* site) {
 }
 
 STDMETHODIMP PropertyPage::Activate(HWND parent, LPCRECT rect, BOOL) {
-    if (hwnd_) return E_UNEXPECTED;
+    if (dialog_) return E_UNEXPECTED;
     HWND dlg = CreateDialogParamW(ModuleHandle(), MAKEINTRESOURCEW(dialogId_), parent, DialogProc,
                                   reinterpret_cast<LPARAM>(this));
     if (!dlg) {
         const DWORD err = GetLastError();
-        hwnd_ = nullptr;
         return err ? HRESULT_FROM_WIN32(err) : E_FAIL;
     }
-    hwnd_ = dlg;
+    dialog_ = Window(dlg);
     // The page lives inside the frame: make sure it is a child, whatever the template says.
     const LONG_PTR style = GetWindowLongPtrW(dlg, GWL_STYLE);
     if (!(style & WS_CHILD)) {
@@ -151,13 +145,12 @@ STDMETHODIMP PropertyPage::Activate(HWND parent, LPCRECT rect, BOOL) {
         SetParent(dlg, parent);
     }
     if (rect) MoveWindow(dlg, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, TRUE);
-    try {
+    const HRESULT hr = fw::OutOfMemoryAsHresult([&] {
         DoDataExchange(false);
-    } catch (const std::bad_alloc&) {
-        DestroyDialog();
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
+    if (FAILED(hr)) DestroyDialog();
+    return hr;
 }
 
 STDMETHODIMP PropertyPage::Deactivate() {
@@ -169,19 +162,18 @@ STDMETHODIMP PropertyPage::GetPageInfo(PROPPAGEINFO* info) {
     if (!info) return E_POINTER;
     std::memset(info, 0, sizeof *info);
     info->cb = sizeof *info;
-    try {
+    FW_RETURN_IF_FAILED(fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         const std::wstring caption = LoadResString(ModuleHandle(), captionId_);
         const size_t bytes = (caption.size() + 1) * sizeof(wchar_t);
         auto* title = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
         if (!title) return E_OUTOFMEMORY;
         std::memcpy(title, caption.c_str(), bytes);
         info->pszTitle = title;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    if (hwnd_) {
+        return S_OK;
+    }));
+    if (dialog_) {
         RECT r;
-        GetWindowRect(hwnd_, &r);
+        GetWindowRect(dialog_.get(), &r);
         info->size = SIZE{r.right - r.left, r.bottom - r.top};
     } else {
         info->size = MeasureDialog();
@@ -192,38 +184,35 @@ STDMETHODIMP PropertyPage::GetPageInfo(PROPPAGEINFO* info) {
 STDMETHODIMP PropertyPage::SetObjects(ULONG count, IUnknown** objects) {
     if (count && !objects) return E_POINTER;
     std::vector<ComPtr<IUnknown>> next;
-    try {
+    return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         next.reserve(count);
         for (ULONG i = 0; i < count; ++i) next.emplace_back(objects[i]);
         objects_.swap(next);  // the previous objects are released when `next` goes
-        if (hwnd_) DoDataExchange(false);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        if (dialog_) DoDataExchange(false);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP PropertyPage::Show(UINT cmdShow) {
-    if (!hwnd_) return E_UNEXPECTED;
-    ShowWindow(hwnd_, static_cast<int>(cmdShow));
+    if (!dialog_) return E_UNEXPECTED;
+    ShowWindow(dialog_.get(), static_cast<int>(cmdShow));
     return S_OK;
 }
 
 STDMETHODIMP PropertyPage::Move(LPCRECT rect) {
     if (!rect) return E_POINTER;
-    if (!hwnd_) return E_UNEXPECTED;
-    MoveWindow(hwnd_, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, TRUE);
+    if (!dialog_) return E_UNEXPECTED;
+    MoveWindow(dialog_.get(), rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, TRUE);
     return S_OK;
 }
 
 STDMETHODIMP PropertyPage::IsPageDirty() { return dirty_ ? S_OK : S_FALSE; }
 
 STDMETHODIMP PropertyPage::Apply() {
-    try {
+    FW_RETURN_IF_FAILED(fw::OutOfMemoryAsHresult([&]() -> HRESULT {
         DoDataExchange(true);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+        return S_OK;
+    }));
     SetDirty(false);
     return S_OK;
 }

@@ -62,7 +62,7 @@ private:
     UINT captionId_;
     ComPtr<IPropertyPageSite> site_;
     std::vector<ComPtr<IUnknown>> objects_;
-    HWND hwnd_ = nullptr;
+    fw::Window dialog_;  // the page's dialog while it is shown
     bool dirty_ = false;
 };
 

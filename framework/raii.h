@@ -73,8 +73,18 @@ struct CoTaskMemTraits {
     static void Release(T* p) { CoTaskMemFree(p); }
 };
 
+struct WindowTraits {
+    using pointer = HWND;
+    static constexpr HWND kEmpty = nullptr;
+    static bool Holds(HWND window) { return window != nullptr; }
+    static void Release(HWND window) { DestroyWindow(window); }
+};
+
 // Kernel handle.
 using Handle = UniqueResource<HandleTraits>;
+
+// A window we created; destroyed (on the creating thread) when the owner goes.
+using Window = UniqueResource<WindowTraits>;
 
 // Memory from CoTaskMemAlloc (strings the platform hands us).
 template <typename T>
@@ -187,6 +197,22 @@ public:
 
 private:
     T* p_ = nullptr;
+};
+
+// A type library's attributes, handed back to the library when the owner goes.
+class TypeLibAttr {
+public:
+    explicit TypeLibAttr(ITypeLib* lib) : lib_(lib) {
+        if (!lib_ || FAILED(lib_->GetLibAttr(&attr_))) attr_ = nullptr;
+    }
+    TypeLibAttr(const TypeLibAttr&) = delete;
+    TypeLibAttr& operator=(const TypeLibAttr&) = delete;
+    ~TypeLibAttr() { if (attr_) lib_->ReleaseTLibAttr(attr_); }
+    const TLIBATTR* get() const { return attr_; }  // null when the library gave none
+
+private:
+    ComPtr<ITypeLib> lib_;
+    TLIBATTR* attr_ = nullptr;
 };
 
 // Balances a CoInitializeEx that succeeded (S_OK or S_FALSE) with CoUninitialize.

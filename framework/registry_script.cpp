@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "hresult.h"
 #include "raii.h"
 #include "registry_tree.h"
 
@@ -137,7 +138,7 @@ HRESULT ApplyRegistryScript(const rgs::Script& script, bool doRegister) noexcept
         const HKEY root = RootKey(script.root);
         const LONG rc =
             doRegister ? RegisterKeys(root, script.keys) : UnregisterKeys(root, script.keys);
-        return rc == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(rc);
+        return FromWin32(rc);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     } catch (...) {
