@@ -49,7 +49,6 @@ constexpr DWORD kPersistVersion = 0x00010000;  // major 1, minor 0
 const CLSID CLSID_QuellisSpecCheckPropPage = {
     0x2c240152, 0x44bc, 0x460a, {0xa5, 0x87, 0x6e, 0x29, 0x25, 0x71, 0xd9, 0x94}};
 
-const wchar_t CQuellisSpecCheckCtrl::kProgId[] = L"QUELLISSPECCHECK.QuellisSpecCheckCtrl.1";
 
 const fw::ControlInfo CQuellisSpecCheckCtrl::kInfo = {
     &CLSID_QuellisSpecCheck,
@@ -65,13 +64,13 @@ const fw::ControlInfo CQuellisSpecCheckCtrl::kInfo = {
 CQuellisSpecCheckCtrl::CQuellisSpecCheckCtrlFactory CQuellisSpecCheckCtrl::factory;
 
 CQuellisSpecCheckCtrl::CQuellisSpecCheckCtrlFactory::CQuellisSpecCheckCtrlFactory()
-    : ObjectFactory(CLSID_QuellisSpecCheck, kProgId,
+    : ObjectFactory(CLSID_QuellisSpecCheck, L"QUELLISSPECCHECK.QuellisSpecCheckCtrl.1",
                     &fw::CreateComObject<CQuellisSpecCheckCtrl>) {}
 
 HRESULT CQuellisSpecCheckCtrl::CQuellisSpecCheckCtrlFactory::UpdateRegistry(bool doRegister) {
-    if (!doRegister) return fw::UnregisterClass(CLSID_QuellisSpecCheck, kProgId);
+    if (!doRegister) return fw::UnregisterClass(Clsid(), ProgId());
     const fw::ControlClassInfo info = {
-        &CLSID_QuellisSpecCheck, kProgId, IDS_QUELLISSPECCHECK, IDB_QUELLISSPECCHECK,
+        &Clsid(), ProgId(), IDS_QUELLISSPECCHECK, IDB_QUELLISSPECCHECK,
         L"Apartment", kMiscStatus, kInfo.typeLib,
     };
     return fw::RegisterControlClass(fw::Module::Instance(), info);

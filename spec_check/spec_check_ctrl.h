@@ -19,7 +19,6 @@ public:
     FW_DELEGATING_IUNKNOWN
 
     static const fw::ControlInfo kInfo;
-    static const wchar_t kProgId[];
 
     // IDispatch
     FW_DISPATCH_TYPE_INFO(typeInfo_)

@@ -13,8 +13,8 @@ CQuellisSpecCheckPropPage::CQuellisSpecCheckPropPageFactory::CQuellisSpecCheckPr
 HRESULT CQuellisSpecCheckPropPage::CQuellisSpecCheckPropPageFactory::UpdateRegistry(
     bool doRegister) {
     // The page's ProgID stays with the factory: only its CLSID is registered.
-    if (!doRegister) return fw::UnregisterClass(CLSID_QuellisSpecCheckPropPage, nullptr);
-    return fw::RegisterPropertyPageClass(fw::Module::Instance(), CLSID_QuellisSpecCheckPropPage,
+    if (!doRegister) return fw::UnregisterClass(Clsid(), nullptr);
+    return fw::RegisterPropertyPageClass(fw::Module::Instance(), Clsid(),
                                          IDS_QUELLISSPECCHECK_PPG);
 }
 
