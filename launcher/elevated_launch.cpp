@@ -11,9 +11,9 @@ namespace {
 
 // The key type whose root the elevated instance will pick again.
 SHORT KeyTypeOf(HKEY root) {
-    if (root == HKEY_CLASSES_ROOT) return 0;
-    if (root == HKEY_CURRENT_USER) return 1;
-    return 2;
+    if (root == HKEY_CLASSES_ROOT) return launcher::kClassesRoot;
+    if (root == HKEY_CURRENT_USER) return launcher::kCurrentUser;
+    return launcher::kLocalMachine;
 }
 
 }  // namespace

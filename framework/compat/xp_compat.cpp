@@ -7,6 +7,8 @@
 #if defined(__MINGW32__)
 #include <windows.h>
 
+#include "rules/tick_count.h"
+
 namespace {
 
 ULONGLONG WINAPI TickCount64() {
@@ -14,13 +16,14 @@ ULONGLONG WINAPI TickCount64() {
     static const Fn system = reinterpret_cast<Fn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTickCount64")));
     if (system) return system();
-    // Widens the 32-bit count, carrying each wrap-around (the caller measures short waits).
-    static DWORD last = 0;
-    static ULONGLONG high = 0;
-    const DWORD now = GetTickCount();
-    if (now < last) high += 0x100000000ULL;
-    last = now;
-    return high + now;
+    // Widens the 32-bit count, carrying each wrap-around (the caller measures short waits). Any
+    // thread may ask: the widener's state is changed by one thread at a time.
+    static fw::TickWidener widener;
+    static LONG busy = 0;
+    while (InterlockedExchange(&busy, 1) != 0) Sleep(0);
+    const ULONGLONG wide = widener.Widen(GetTickCount());
+    InterlockedExchange(&busy, 0);
+    return wide;
 }
 
 }  // namespace
