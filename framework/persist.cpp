@@ -6,7 +6,6 @@
 #include <new>
 
 #include "hresult.h"
-#include "rules/little_endian.h"
 
 namespace fw {
 
@@ -30,32 +29,10 @@ DWORD VariantBits(const VARIANT& v) {
     return v.vt == VT_I4 ? ToBits(v.lVal) : v.ulVal;
 }
 
-bool IsValueType(VARTYPE vt) { return vt == VT_I4 || vt == VT_UI4; }
-
-// Byte source for the parser: each Read fills exactly n bytes or fails.
-class StreamSource {
-public:
-    explicit StreamSource(IStream* stream) : stream_(stream) {}
-    HRESULT Read(BYTE* buf, ULONG n) {
-        ULONG got = 0;
-        while (got < n) {
-            ULONG chunk = 0;
-            const HRESULT hr = stream_->Read(buf + got, n - got, &chunk);
-            if (FAILED(hr)) return hr;
-            if (chunk == 0) return E_FAIL;  // the stream ended inside a record
-            got += chunk;
-        }
-        return S_OK;
-    }
-
-private:
-    IStream* stream_;
-};
-
 bool ValidName(const wchar_t* name, size_t& length) {
     if (!name) return false;
     length = wcslen(name);
-    return length >= 1 && length <= kMaxNameLength;
+    return length >= 1 && length <= records::kMaxNameLength;
 }
 
 }  // namespace
@@ -131,12 +108,12 @@ bool StreamWriter::Add(const wchar_t* name, VARTYPE vt, DWORD bits) {
     try {
         for (StreamRecord& r : records_) {
             if (r.name == name) {  // exchanged twice: the last value wins, the name stays unique
-                r.vt = vt;
+                r.type = vt;
                 r.bits = bits;
                 return true;
             }
         }
-        if (records_.size() >= kMaxRecords) {
+        if (records_.size() >= records::kMaxRecords) {
             if (SUCCEEDED(result_)) result_ = E_INVALIDARG;
             return false;
         }
@@ -156,25 +133,9 @@ bool StreamWriter::ExchangeULong(const wchar_t* name, ULONG& value, ULONG) {
     return Add(name, VT_UI4, value);
 }
 
-ULONGLONG StreamWriter::ByteSize() const {
-    ULONGLONG size = 8;
-    for (const StreamRecord& r : records_) size += 2 + 2 * r.name.size() + 2 + 4;
-    return size;
-}
+ULONGLONG StreamWriter::ByteSize() const { return records::EncodedSize(records_); }
 
-std::vector<BYTE> StreamWriter::Encode() const {
-    std::vector<BYTE> out;
-    out.reserve(static_cast<size_t>(ByteSize()));
-    le::AppendU32(out, kStreamMagic);
-    le::AppendU32(out, static_cast<DWORD>(records_.size()));
-    for (const StreamRecord& r : records_) {
-        le::AppendU16(out, static_cast<WORD>(r.name.size()));
-        for (wchar_t ch : r.name) le::AppendU16(out, static_cast<WORD>(ch));
-        le::AppendU16(out, r.vt);
-        le::AppendU32(out, r.bits);
-    }
-    return out;
-}
+std::vector<BYTE> StreamWriter::Encode() const { return records::Encode(records_); }
 
 HRESULT StreamWriter::WriteTo(IStream* stream) const {
     if (!stream) return E_POINTER;
@@ -192,54 +153,41 @@ HRESULT StreamWriter::WriteTo(IStream* stream) const {
 
 // --- record stream: loading ---------------------------------------------------------------------
 
-template <typename Source>
-HRESULT StreamReader::ParseFrom(Source& source) {
-    std::vector<StreamRecord> records;
-    FW_RETURN_IF_FAILED(fw::OutOfMemoryAsHresult([&]() -> HRESULT {
-        BYTE header[8];
-        HRESULT hr = source.Read(header, sizeof header);
-        if (FAILED(hr)) return hr;
-        if (le::ReadU32(header) != kStreamMagic) return E_FAIL;
-        const DWORD count = le::ReadU32(header + 4);
-        if (count > kMaxRecords) return E_FAIL;
-        // Grows with what is actually read, so a count the stream does not back costs nothing.
-        for (DWORD i = 0; i < count; ++i) {
-            BYTE lengthBytes[2];
-            if (FAILED(hr = source.Read(lengthBytes, 2))) return hr;
-            const WORD length = le::ReadU16(lengthBytes);
-            if (length == 0 || length > kMaxNameLength) return E_FAIL;
-            BYTE nameBytes[2 * kMaxNameLength];
-            if (FAILED(hr = source.Read(nameBytes, 2u * length))) return hr;
-            std::wstring name(length, L'\0');
-            for (WORD k = 0; k < length; ++k) {
-                name[k] = static_cast<wchar_t>(le::ReadU16(nameBytes + 2 * k));
-            }
-            if (name.find(L'\0') != std::wstring::npos) return E_FAIL;
-            BYTE value[6];
-            if (FAILED(hr = source.Read(value, sizeof value))) return hr;
-            const VARTYPE vt = le::ReadU16(value);
-            if (!IsValueType(vt)) return E_FAIL;
-            for (const StreamRecord& r : records) {
-                if (r.name == name) return E_FAIL;
-            }
-            records.push_back(StreamRecord{std::move(name), vt, le::ReadU32(value + 2)});
-        }
-        return S_OK;
-    }));
-    records_.swap(records);
-    return S_OK;
-}
-
 HRESULT StreamReader::ReadFrom(IStream* stream) {
     if (!stream) return E_POINTER;
-    StreamSource source(stream);
-    return ParseFrom(source);
+    HRESULT readResult = S_OK;
+    // Fills exactly n bytes; a stream that ends inside a record is malformed (E_FAIL).
+    auto read = [&](BYTE* buffer, size_t n) {
+        ULONG got = 0;
+        while (got < n) {
+            ULONG chunk = 0;
+            readResult = stream->Read(buffer + got, static_cast<ULONG>(n - got), &chunk);
+            if (FAILED(readResult)) return false;
+            if (chunk == 0) {
+                readResult = E_FAIL;
+                return false;
+            }
+            got += chunk;
+        }
+        return true;
+    };
+    return OutOfMemoryAsHresult([&] {
+        switch (records::Parse(read, records_)) {
+        case records::ParseStatus::kOk:
+            return S_OK;
+        case records::ParseStatus::kSourceFailed:
+            return readResult;
+        case records::ParseStatus::kMalformed:
+            break;
+        }
+        return E_FAIL;
+    });
 }
 
 bool StreamReader::Lookup(const wchar_t* name, VARTYPE vt, DWORD& bits) const {
     if (!name) return false;
     for (const StreamRecord& r : records_) {
-        if (r.name == name) return CoerceValue(r.vt, r.bits, vt, bits);
+        if (r.name == name) return CoerceValue(r.type, r.bits, vt, bits);
     }
     return false;
 }

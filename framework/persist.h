@@ -2,18 +2,7 @@
 // and the module's own binary record format (IPersistStreamInit, and the "Contents" stream of
 // IPersistStorage).
 //
-// Record format (all integers little-endian):
-//   DWORD  magic         'F','W','P','X'
-//   DWORD  record count  at most kMaxRecords
-//   then per record:
-//     WORD    name length in UTF-16 units, 1..kMaxNameLength
-//     WCHAR   name[length]           (no terminator)
-//     WORD    VARTYPE                VT_I4 or VT_UI4
-//     DWORD   value
-// Names are unique within a stream. A loader looks values up by name, so the order in which a
-// control exchanges its properties does not matter; a name the control never asks for is ignored.
-// A stream that is short, has another magic, exceeds the limits, repeats a name or holds another
-// type fails the whole load before any property is touched.
+// The record format is described in rules/property_records.h.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +13,7 @@
 
 #include "prop_exchange.h"
 #include "raii.h"
+#include "rules/property_records.h"
 
 namespace fw {
 
@@ -49,15 +39,7 @@ private:
     HRESULT result_ = S_OK;
 };
 
-struct StreamRecord {
-    std::wstring name;
-    VARTYPE vt;
-    DWORD bits;
-};
-
-inline constexpr DWORD kStreamMagic = 0x58505746;  // "FWPX" as bytes
-inline constexpr DWORD kMaxRecords = 1024;
-inline constexpr size_t kMaxNameLength = 255;
+using StreamRecord = records::Record<wchar_t>;
 
 // Saving side: collects the records, then writes them in one piece.
 class StreamWriter final : public PropExchange {
@@ -93,8 +75,6 @@ public:
     bool ExchangeULong(const wchar_t* name, ULONG& value, ULONG defaultValue) override;
 
 private:
-    template <typename Source>
-    HRESULT ParseFrom(Source& source);
     bool Lookup(const wchar_t* name, VARTYPE vt, DWORD& bits) const;
 
     std::vector<StreamRecord> records_;
