@@ -1,0 +1,323 @@
+// Varnok page library: what a page can learn about the visitor's PC, and the game launch, in
+// every browser.
+//
+// Varnok.readSpec([options,] [callback]) answers one plain object, one entry per fact:
+//   { value: text or null, source: "control" | "browser" | "unknown", from: what gave it }
+// The spec-check control gives its fifteen facts where it can be created (Internet Explorer, and
+// its mode inside newer browsers); elsewhere the browser gives what it knows (processor count,
+// coarse memory, graphics adapter, platform and bitness) and the rest is "unknown". Some browser
+// facts arrive late (user-agent client hints): the callback gets the answer once it is complete,
+// at once when nothing is pending.
+// Varnok.launch(settings[, options]) starts the game through the launcher control and answers
+//   { available: true, code: result code, message } or { available: false, code: null, message }.
+//
+// Written for every script engine a visitor may bring, Internet Explorer's old JScript included
+// (no newer syntax, no ES5 library calls), and for script hosts without a page at all (cscript):
+// the global object is taken from `this`, and a missing window, navigator or document is simply
+// a source that knows nothing. Nothing here throws at the page: a control that is missing,
+// blocked or failing gives "unknown".
+var Varnok = (function (global) {
+    var SPEC_PROGID = "QUELLISSPECCHECK.QuellisSpecCheckCtrl.1";
+    var LAUNCHER_PROGID = "QuellisLauncher.QuellisLauncherVistaPlay.1";
+    // The ids of the object tags a page embeds the controls with, unless options name others.
+    var SPEC_ELEMENT = "varnokSpecCheck";
+    var LAUNCHER_ELEMENT = "varnokLauncher";
+
+    // Every fact, in the order a page shows them: name, label, and the spec-check method that
+    // gives it (none for facts only a browser knows).
+    var FACTS = [
+        ["cpu", "Processor", "GetStringCPU"],
+        ["processors", "Logical processors", null],
+        ["os", "Operating system", "GetStringOS"],
+        ["cpuBit", "Operating system bitness", "GetStringCPUBit"],
+        ["memory", "Memory", "GetStringMEMORY"],
+        ["directx", "DirectX", "GetStringDirectX"],
+        ["vga", "Graphics adapter", "GetStringVGA"],
+        ["graphicsVendor", "Graphics vendor", null],
+        ["vgaMemory", "Video memory", "GetStringVGAMemory"],
+        ["vgaVersion", "Display driver version", "GetStringVGAVer"],
+        ["vgaDriver", "Display driver", "GetStringVGADriver"],
+        ["vgaId", "Display device id", "GetStringVGAID"],
+        ["sound", "Sound device", "GetStringSOUND"],
+        ["macAddress", "Network adapter addresses", "GetStringMacAddress"],
+        ["cpuId", "Machine key (processor)", "GetStringCPUID"],
+        ["hddId", "Machine key (disk)", "GetStringHDDID"],
+        ["specVersion", "Spec-check version", "GetStringSpecVer"]
+    ];
+
+    // What the launcher's result codes mean.
+    var RESULT_TEXT = {
+        0: "no failure reported",
+        1: "the game's registry key could not be opened",
+        2: "the game's installation directory could not be read",
+        3: "C_Param could not be written",
+        4: "R_Param could not be written",
+        5: "A_Param could not be written",
+        9: "the game program could not be started"
+    };
+    var NOT_AVAILABLE = "Starting the game is not available in this browser: it needs Internet " +
+                        "Explorer (or a browser's Internet Explorer mode) with the VarnokLauncher control.";
+
+    function contains(list, item) {
+        for (var i = 0; i < list.length; i++) if (list[i] === item) return true;
+        return false;
+    }
+    function errorText(e) {
+        if (e && e.message) return e.message;
+        if (e && typeof e.number == "number") return "error 0x" + (e.number >>> 0).toString(16);
+        return String(e);
+    }
+    function fact(value, source, from) {
+        return { value: value, source: source, from: from };
+    }
+
+    // An object tag's control: the element when it carries the control's methods (Internet
+    // Explorer with the control loaded); null for a missing tag, and for a tag that another browser
+    // shows as an empty element or whose control did not load.
+    function elementControl(which, method) {
+        try {
+            var el = which;
+            if (typeof which == "string") {
+                var doc = global.document;
+                if (!doc || !doc.getElementById) return null;
+                el = doc.getElementById(which);
+            }
+            if (!el || typeof el[method] == "undefined") return null;
+            return el;
+        } catch (e) {
+            return null;
+        }
+    }
+
+    // A new instance by ProgID, where the engine has ActiveXObject and may create it.
+    function progIdControl(progId) {
+        try {
+            // Internet Explorer 11 hides ActiveXObject from detection yet still creates objects.
+            if (typeof ActiveXObject == "undefined" && !("ActiveXObject" in global)) return null;
+            return new ActiveXObject(progId);
+        } catch (e) {
+            return null;
+        }
+    }
+
+    // One method of a control: its text, or undefined when the call fails. A method that answers
+    // no string at all is given as an empty text.
+    function callText(ctl, method) {
+        try {
+            var v = ctl[method]();
+            return v == null ? "" : String(v);
+        } catch (e) {
+            return undefined;
+        }
+    }
+
+    function nav() {
+        try { return global.navigator || null; } catch (e) { return null; }
+    }
+
+    // The graphics adapter as the browser's WebGL names it, where it names it unmasked.
+    function webglAdapter() {
+        try {
+            var doc = global.document;
+            if (!doc || !doc.createElement) return null;
+            var canvas = doc.createElement("canvas");
+            if (!canvas || !canvas.getContext) return null;
+            var gl = canvas.getContext("webgl") || canvas.getContext("experimental-webgl");
+            if (!gl) return null;
+            var info = gl.getExtension("WEBGL_debug_renderer_info");
+            var adapter = null;
+            if (info) {
+                adapter = { renderer: gl.getParameter(info.UNMASKED_RENDERER_WEBGL),
+                            vendor: gl.getParameter(info.UNMASKED_VENDOR_WEBGL) };
+            }
+            var lose = gl.getExtension("WEBGL_lose_context");
+            if (lose) lose.loseContext();
+            return adapter;
+        } catch (e) {
+            return null;
+        }
+    }
+
+    // Facts the browser knows at once.
+    function browserFacts(answer) {
+        var n = nav();
+        if (!n) return;
+        try {
+            var count = n.hardwareConcurrency;
+            if (typeof count == "number" && count > 0) {
+                answer.processors = fact(String(count), "browser", "navigator.hardwareConcurrency");
+            }
+        } catch (e) {}
+        try {
+            var gb = n.deviceMemory;
+            if (typeof gb == "number" && gb > 0) {
+                answer.memory = fact(gb + "GB", "browser",
+                                     "navigator.deviceMemory, rounded by the browser");
+            }
+        } catch (e) {}
+        var adapter = webglAdapter();
+        if (adapter) {
+            if (adapter.renderer) {
+                answer.vga = fact(String(adapter.renderer), "browser", "WebGL unmasked renderer");
+            }
+            if (adapter.vendor) {
+                answer.graphicsVendor = fact(String(adapter.vendor), "browser", "WebGL unmasked vendor");
+            }
+        }
+        try {
+            var hints = n.userAgentData;
+            if (hints && hints.platform) {
+                answer.os = fact(String(hints.platform), "browser", "user-agent client hints");
+            }
+        } catch (e) {}
+    }
+
+    // Facts the browser gives late: the platform's version and bitness. done() runs once, when
+    // they are in or when the browser does not answer within a second.
+    function lateBrowserFacts(answer, keep, done) {
+        var finished = false;
+        function finish() {
+            if (finished) return;
+            finished = true;
+            done();
+        }
+        var n = nav(), hints = null;
+        try { hints = n && n.userAgentData; } catch (e) {}
+        if (!hints || typeof hints.getHighEntropyValues != "function" || typeof global.setTimeout != "function") {
+            finish();
+            return;
+        }
+        try {
+            hints.getHighEntropyValues(["platformVersion", "bitness"]).then(function (v) {
+                try {
+                    if (!keep.os && v.platform) {
+                        var os = String(v.platform);
+                        if (v.platformVersion) os += " (platform version " + v.platformVersion + ")";
+                        answer.os = fact(os, "browser", "user-agent client hints");
+                    }
+                    if (!keep.cpuBit && (v.bitness == "64" || v.bitness == "32")) {
+                        answer.cpuBit = fact(v.bitness + "Bit", "browser", "user-agent client hints");
+                    }
+                } catch (e) {}
+                finish();
+            }, finish);
+            global.setTimeout(finish, 1000);
+        } catch (e) {
+            finish();
+        }
+    }
+
+    // options: specCheck: the spec-check object tag (element or id, default "varnokSpecCheck");
+    // facts: the names of the facts wanted (default all; the machine keys start a program and
+    // wait for it, so a page that does not need them may leave them out).
+    function readSpec(options, callback) {
+        if (typeof options == "function") {
+            callback = options;
+            options = null;
+        }
+        options = options || {};
+        var wanted = options.facts || null;
+        var answer = {}, i;
+        for (i = 0; i < FACTS.length; i++) {
+            answer[FACTS[i][0]] = fact(null, "unknown", null);
+        }
+
+        // The browser first; the control's answer, where it has one, takes the fact's place.
+        browserFacts(answer);
+        var keep = {};
+        var ctl = elementControl(options.specCheck || SPEC_ELEMENT, "GetStringSpecVer") ||
+                  progIdControl(SPEC_PROGID);
+        if (ctl) {
+            for (i = 0; i < FACTS.length; i++) {
+                var name = FACTS[i][0], method = FACTS[i][2];
+                if (!method || (wanted && !contains(wanted, name))) continue;
+                var text = callText(ctl, method);
+                if (text !== undefined) {
+                    answer[name] = fact(text, "control", method);
+                    keep[name] = true;
+                }
+            }
+        }
+        ctl = null;
+        if (wanted) {
+            for (i = 0; i < FACTS.length; i++) {
+                if (!contains(wanted, FACTS[i][0])) delete answer[FACTS[i][0]];
+            }
+        }
+
+        lateBrowserFacts(answer, keep, function () {
+            if (wanted) {
+                for (var j = 0; j < FACTS.length; j++) {
+                    if (!contains(wanted, FACTS[j][0])) delete answer[FACTS[j][0]];
+                }
+            }
+            if (typeof callback == "function") callback(answer);
+        });
+        return answer;
+    }
+
+    // Object tags whose launcher instance has launched once. The control appends each path and
+    // argument to what it holds, so a second launch on one instance would start another path.
+    var usedElements = [];
+
+    function launcher(options) {
+        var ctl = progIdControl(LAUNCHER_PROGID);
+        if (ctl) return { control: ctl };
+        var el = elementControl((options && options.launcher) || LAUNCHER_ELEMENT, "Execute");
+        if (!el) return null;
+        if (contains(usedElements, el)) return { used: true };
+        return { control: el, element: el };
+    }
+
+    // True when a launch can be asked for here: the launcher control can be created, or the
+    // page's object tag holds one that has not launched yet.
+    function canLaunch(options) {
+        var found = launcher(options);
+        return !!(found && found.control);
+    }
+
+    // settings, as the launcher's methods take them: keyType (0 classes root, 1 current user, other
+    // local machine), regKey and valueName (where the installation directory is recorded), reg1
+    // and reg2 (the two parameter texts), pathName (the program below the installation directory),
+    // param (its command-line argument), boardGame (true: the board-game launch).
+    // options: launcher: the launcher object tag (element or id, default "varnokLauncher").
+    function launch(settings, options) {
+        var s = settings || {};
+        var found = launcher(options);
+        if (!found) return { available: false, code: null, message: NOT_AVAILABLE };
+        if (found.used) {
+            return { available: false, code: null,
+                     message: "This page's launcher has started the game once already; reload the page to start it again." };
+        }
+        var ctl = found.control;
+        function text(v) { return v == null ? "" : String(v); }
+        try {
+            ctl.SetRegInfo(typeof s.keyType == "number" ? s.keyType : 2, text(s.regKey), text(s.valueName));
+            ctl.SetRegParam(text(s.reg1), text(s.reg2));
+            ctl.AddPathName(text(s.pathName));
+            ctl.AddParmeter(text(s.param));
+            if (found.element) usedElements.push(found.element);
+            var code = s.boardGame ? ctl.ExecuteBoardGame() : ctl.Execute();
+            code = Number(code);
+            var meaning = RESULT_TEXT.hasOwnProperty(code) ? RESULT_TEXT[code] : "unknown result";
+            return { available: true, code: code, message: "result " + code + ": " + meaning };
+        } catch (e) {
+            return { available: false, code: null,
+                     message: "The launcher control did not answer (" + errorText(e) + ")." };
+        }
+    }
+
+    var names = [], labels = {};
+    for (var f = 0; f < FACTS.length; f++) {
+        names.push(FACTS[f][0]);
+        labels[FACTS[f][0]] = FACTS[f][1];
+    }
+
+    return {
+        facts: names,
+        labels: labels,
+        readSpec: readSpec,
+        canLaunch: canLaunch,
+        launch: launch
+    };
+})(this);
