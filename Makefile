@@ -36,6 +36,13 @@ fuzz: build
 test: build
 	@cd $(BUILD) && ctest -j2 --output-on-failure
 
+# The sample page as headless Chromium shows it (no controls there: the browser's facts), for the
+# README.
+.PHONY: screenshot
+screenshot: setup
+	@scripts/chromium screenshot demo/index.html docs/sample-page.png 960x800
+	@echo "docs/sample-page.png"
+
 clean:
 	@[ ! -d $(BUILD)/wineprefix ] || scripts/prefix stop $(CURDIR)/$(BUILD)/wineprefix 2>/dev/null || true
 	rm -rf $(BUILD)

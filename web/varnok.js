@@ -239,18 +239,16 @@ var Varnok = (function (global) {
             }
         }
         ctl = null;
-        if (wanted) {
-            for (i = 0; i < FACTS.length; i++) {
-                if (!contains(wanted, FACTS[i][0])) delete answer[FACTS[i][0]];
+        // Only the facts asked for, also after the late ones came in.
+        function onlyWanted() {
+            if (!wanted) return;
+            for (var j = 0; j < FACTS.length; j++) {
+                if (!contains(wanted, FACTS[j][0])) delete answer[FACTS[j][0]];
             }
         }
-
+        onlyWanted();
         lateBrowserFacts(answer, keep, function () {
-            if (wanted) {
-                for (var j = 0; j < FACTS.length; j++) {
-                    if (!contains(wanted, FACTS[j][0])) delete answer[FACTS[j][0]];
-                }
-            }
+            onlyWanted();
             if (typeof callback == "function") callback(answer);
         });
         return answer;
