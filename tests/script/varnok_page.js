@@ -1,0 +1,139 @@
+// web/varnok.js and demo/page.js as they stand, in a page's script engine. "registered": every
+// spec-check fact is the control's own answer, and the page's button launches the sample game.
+// "unregistered" (both controls unregistered): nothing throws, every fact is unknown, launching is
+// not available; stand-in object tags that are empty, blocked or failing change nothing of that.
+var fso = new ActiveXObject("Scripting.FileSystemObject"), shell = WScript.CreateObject("WScript.Shell");
+function load(relative) {
+    var root = fso.GetParentFolderName(fso.GetParentFolderName(fso.GetParentFolderName(WScript.ScriptFullName)));
+    var f = fso.OpenTextFile(root + "\\" + relative, 1), text = f.ReadAll();
+    f.Close();
+    return text;
+}
+eval(load("web\\varnok.js"));
+eval(load("demo\\page.js"));
+
+var passed = 0, failed = 0;
+function check(name, ok, detail) {
+    if (ok) { passed++; WScript.Echo("ok: " + name); } else { failed++; WScript.Echo("FAILED: " + name + " (" + detail + ")"); }
+}
+function step(name, fn) {
+    try { fn(); } catch (e) { check(name, false, "exception " + (e.number >>> 0).toString(16) + " " + e.message); }
+}
+// The little of a page's document that demo/page.js uses.
+function FakeDocument() {
+    var elements = {};
+    this.getElementById = function (id) { return elements[id] || (elements[id] = { innerHTML: "", disabled: false }); };
+}
+// The facts table's rows: fact -> "source [value]".
+function pageRows(html) {
+    var rows = {}, re = /data-fact="([^"]*)" data-source="([^"]*)"( data-value="([^"]*)")?/g, m;
+    while ((m = re.exec(html)) !== null) {
+        rows[m[1]] = m[2] + (m[3] ? " [" + m[4].replace(/&lt;/g, "<").replace(/&gt;/g, ">")
+                                        .replace(/&quot;/g, "\"").replace(/&amp;/g, "&") + "]" : "");
+    }
+    return rows;
+}
+function show(f) { return f ? f.source + (f.value === null ? "" : " [" + f.value + "]") : "missing"; }
+
+var FACTS = { cpu: "GetStringCPU", os: "GetStringOS", memory: "GetStringMEMORY", directx: "GetStringDirectX",
+              vga: "GetStringVGA", sound: "GetStringSOUND", vgaVersion: "GetStringVGAVer",
+              vgaDriver: "GetStringVGADriver", vgaId: "GetStringVGAID", cpuBit: "GetStringCPUBit",
+              macAddress: "GetStringMacAddress", vgaMemory: "GetStringVGAMemory", cpuId: "GetStringCPUID",
+              specVersion: "GetStringSpecVer", hddId: "GetStringHDDID",
+              processors: null, graphicsVendor: null };
+var mode = WScript.Arguments.length > 0 ? WScript.Arguments.Item(0) : "";
+// What each fact must be: "control [its answer]" read directly, or "unknown".
+var expected = {};
+step("expected answers", function () {
+    var ctl = mode == "registered" ? new ActiveXObject("QUELLISSPECCHECK.QuellisSpecCheckCtrl.1") : null;
+    for (var name in FACTS) expected[name] = ctl && FACTS[name] ? "control [" + ctl[FACTS[name]]() + "]" : "unknown";
+    var made = true;
+    try { new ActiveXObject("QuellisLauncher.QuellisLauncherVistaPlay.1"); } catch (e) { made = false; }
+    check("the controls are " + mode, (mode == "registered") == made && (mode == "registered") == !!ctl, made);
+});
+function checkAnswer(label, answer, want) {
+    for (var name in FACTS) check(label + ": " + name, show(answer[name]) == (want || expected)[name], show(answer[name]));
+}
+// A stand-in object tag: each method answers answerFor(method).
+function specTag(answerFor) {
+    var tag = {};
+    for (var name in FACTS) if (FACTS[name]) (function (m) { tag[m] = function () { return answerFor(m); }; })(FACTS[name]);
+    return tag;
+}
+
+step("readSpec", function () {
+    var calls = 0, late = null, answer = Varnok.readSpec(function (a) { calls++; late = a; });
+    checkAnswer("readSpec", answer);
+    check("callback once, with the same answer", calls == 1 && late === answer, calls);
+});
+step("sample page", function () {
+    var doc = new FakeDocument();
+    VarnokPage.start(doc);
+    var rows = pageRows(doc.getElementById("facts").innerHTML);
+    for (var name in FACTS) check("page row " + name, rows[name] == expected[name], rows[name]);
+    check("launch button offered only with the launcher", doc.getElementById("startGame").disabled == (mode != "registered"),
+          doc.getElementById("launchResult").innerHTML);
+    if (mode != "registered") return;
+    // The page's settings name the sample game's installation (HKCU\Software\VarnokDemo, InstallDir).
+    var g = VarnokPage.game, dir = "C:\\VarnokDemo", key = "HKCU\\" + g.regKey + "\\";
+    if (!fso.FolderExists(dir)) fso.CreateFolder(dir);
+    fso.CopyFile(WScript.Arguments.Item(1), dir + g.pathName, true);
+    shell.RegWrite(key + g.valueName, dir, "REG_SZ");
+    try {
+        doc.getElementById("startGame").onclick();
+        var shown = doc.getElementById("launchResult").innerHTML;
+        check("the page's button started the game", /^result 0:/.test(shown), shown);
+        check("with the page's texts", shell.RegRead(key + "C_Param") == g.reg1 && shell.RegRead(key + "R_Param") == g.reg2,
+              shell.RegRead(key + "C_Param"));
+        var missing = Varnok.launch({ keyType: 1, regKey: g.regKey + "\\Missing", valueName: g.valueName, pathName: g.pathName });
+        var ctl = new ActiveXObject("QuellisLauncher.QuellisLauncherVistaPlay.1");
+        ctl.SetRegInfo(1, g.regKey + "\\Missing", g.valueName);
+        var code = ctl.Execute();
+        check("a missing key gives the control's code " + code, missing.code === code && code !== 0, missing.message);
+    } finally {
+        shell.Run("reg.exe delete \"HKCU\\" + g.regKey + "\" /f", 0, true);
+        // The game may still be running: ping waits a second between tries.
+        for (var i = 0; i < 20 && fso.FolderExists(dir); i++) {
+            try { fso.DeleteFolder(dir, true); } catch (e) { shell.Run("ping.exe -n 2 127.0.0.1", 0, true); }
+        }
+    }
+});
+
+if (mode == "unregistered") {
+    step("launch", function () {
+        var r = Varnok.launch(VarnokPage.game);
+        check("launch not available", !Varnok.canLaunch() && r.available === false && r.code === null &&
+              /not available in this browser/.test(r.message), r.message);
+    });
+    var blocked = function () { throw new Error("blocked"); };
+    var allUnknown = {}, someFail = {};
+    for (var name in FACTS) {
+        allUnknown[name] = "unknown";
+        someFail[name] = FACTS[name] ? "control [" + FACTS[name] + "!]" : "unknown";
+    }
+    someFail.vga = "unknown";
+    someFail.sound = "control []";
+    var tags = [["an empty object tag", {}, allUnknown],
+                ["a blocked control", specTag(blocked), allUnknown],
+                ["a failing method, a missing string", specTag(function (m) {
+                    return m == "GetStringVGA" ? blocked() : m == "GetStringSOUND" ? null : m + "!"; }), someFail]];
+    for (var t = 0; t < tags.length; t++) {
+        step(tags[t][0], function () { checkAnswer(tags[t][0], Varnok.readSpec({ specCheck: tags[t][1] }), tags[t][2]); });
+    }
+    // A stand-in launcher tag records its calls.
+    step("launcher object tag", function () {
+        var calls = [], tag = {};
+        var names = ["SetRegInfo", "SetRegParam", "AddPathName", "AddParmeter", "Execute", "ExecuteBoardGame"];
+        for (var i = 0; i < names.length; i++) (function (n) {
+            tag[n] = function (a, b, c) { calls.push(n + "(" + [a, b, c].join("|") + ")"); return 9; };
+        })(names[i]);
+        var first = Varnok.launch({ keyType: 5, regKey: "k", valueName: "v", reg1: "one", reg2: "two", pathName: "\\g.exe",
+                                    param: "-a", boardGame: true }, { launcher: tag });
+        check("settings reach the control's methods", calls.join(" ") == "SetRegInfo(5|k|v) SetRegParam(one|two|) " +
+              "AddPathName(\\g.exe||) AddParmeter(-a||) ExecuteBoardGame(||)", calls.join(" "));
+        check("its result code", first.available === true && first.code === 9, first.message);
+        var second = Varnok.launch({}, { launcher: tag });
+        check("a second launch on one tag is refused", second.available === false && calls.length == 5, second.message);
+    });
+}
+WScript.Echo(passed + " passed, " + failed + " failed");
