@@ -289,12 +289,13 @@ var Varnok = (function (global) {
         }
         var ctl = found.control;
         function text(v) { return v == null ? "" : String(v); }
+        // Marked before the first call: any call may leave the tag's instance holding a path.
+        if (found.element) usedElements.push(found.element);
         try {
             ctl.SetRegInfo(typeof s.keyType == "number" ? s.keyType : 2, text(s.regKey), text(s.valueName));
             ctl.SetRegParam(text(s.reg1), text(s.reg2));
             ctl.AddPathName(text(s.pathName));
             ctl.AddParmeter(text(s.param));
-            if (found.element) usedElements.push(found.element);
             var code = s.boardGame ? ctl.ExecuteBoardGame() : ctl.Execute();
             code = Number(code);
             var meaning = RESULT_TEXT.hasOwnProperty(code) ? RESULT_TEXT[code] : "unknown result";
