@@ -1,9 +1,9 @@
 // Launches in this process: the game from its installation directory, or a board game from the
 // system folder.
-#include <algorithm>
 #include <array>
 #include <vector>
 
+#include "launch_policy.h"
 #include "launcher/rules/launch_rules.h"
 #include "launcher_ctrl.h"
 #include "raii.h"
@@ -70,20 +70,17 @@ STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWin(LONG* IReturn) {
         SetResult(IReturn, LaunchResult::KeyNotOpened);
         return S_FALSE;
     }
-    std::array<char, launcher::kDirectoryBufferSize> directory{};
-    DWORD size = static_cast<DWORD>(directory.size());
-    if (RegQueryValueExA(key.get(), m_szValueName, nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(directory.data()), &size) != ERROR_SUCCESS) {
+    const auto installDir = ReadDirectoryValue(key.get(), m_szValueName);
+    // A directory that is not an absolute local path would let the system complete it with the
+    // current drive or folder, or reach a share or device: treated as no directory at all.
+    if (!installDir || !launcher::IsAbsoluteLocalDirectory(*installDir)) {
         SetResult(IReturn, LaunchResult::DirectoryNotRead);
         return S_FALSE;
     }
-    // Only the bytes the read returned count, whether or not they hold a terminator.
-    const std::string installDir = launcher::TextOfValue(
-        directory.data(), std::min<size_t>(size, directory.size()));
-    // A directory that is not an absolute local path would let the system complete it with the
-    // current drive or folder, or reach a share or device: treated as no directory at all.
-    if (!launcher::IsAbsoluteLocalDirectory(installDir)) {
-        SetResult(IReturn, LaunchResult::DirectoryNotRead);
+    // A program the machine's launch policy does not allow ends the launch here, before anything
+    // is written, as a key that could not be opened. The elevated launch passes here too.
+    if (!MachineAllowsGame(launcher::GameProgram(*installDir, m_szPathName))) {
+        SetResult(IReturn, LaunchResult::KeyNotOpened);
         return S_FALSE;
     }
     if (!WriteField(key.get(), "C_Param", m_szReg1, sizeof m_szReg1)) {
@@ -96,12 +93,21 @@ STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWin(LONG* IReturn) {
     }
     key.Close();
 
-    const auto launch = launcher::ComposeGameLaunch(installDir, m_szPathName, m_szParam);
+    const auto launch = launcher::ComposeGameLaunch(*installDir, m_szPathName, m_szParam);
     if (!launch || !Start(*launch)) SetResult(IReturn, LaunchResult::NotStarted);
     return S_OK;
 }
 
 STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWinBoardGame(LONG* IReturn) {
+    std::array<char, launcher::kDirectoryBufferSize> windows{};
+    GetWindowsDirectoryA(windows.data(), static_cast<UINT>(windows.size()));
+    // A program the machine's launch policy does not allow ends the launch before any key is
+    // opened or created, as a first value that could not be written.
+    if (!MachineAllowsBoardGame(launcher::BoardGameProgram(windows.data(), m_szPathName),
+                                launcher::BoardGameProgram(windows.data(), ""))) {
+        SetResult(IReturn, LaunchResult::CParamNotWritten);
+        return S_FALSE;
+    }
     fw::RegKey key;
     if (!m_bRegInfoRefused &&
         key.OpenA(m_hRootKey, m_szRegKey, kLaunchKeyAccess) != ERROR_SUCCESS) {
@@ -121,8 +127,6 @@ STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWinBoardGame(LONG* IReturn) {
     }
     key.Close();
 
-    std::array<char, launcher::kDirectoryBufferSize> windows{};
-    GetWindowsDirectoryA(windows.data(), static_cast<UINT>(windows.size()));
     const auto launch = launcher::ComposeBoardGameLaunch(windows.data(), m_szPathName, m_szParam);
     const bool started = launch && Start(*launch);
     ZeroMemory(m_szParam, sizeof m_szParam);

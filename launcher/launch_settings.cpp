@@ -3,15 +3,15 @@
 #include "launcher_ctrl.h"
 #include "text.h"
 
-namespace {
-
-HKEY RootOf(short keyType) {
-    switch (launcher::RootNumber(keyType)) {
+HKEY RootKey(int rootNumber) {
+    switch (rootNumber) {
     case launcher::kClassesRoot: return HKEY_CLASSES_ROOT;
     case launcher::kCurrentUser: return HKEY_CURRENT_USER;
     default: return HKEY_LOCAL_MACHINE;
     }
 }
+
+namespace {
 
 bool FitsShortField(BSTR text) {
     return !text || fw::WideToNarrow(text, CP_THREAD_ACP).size() <= launcher::kShortFieldSize - 1;
@@ -28,7 +28,7 @@ STDMETHODIMP CQuellisLauncherVistaPlay::RealMethod(BSTR strTestParam, LONG ITest
 
 STDMETHODIMP CQuellisLauncherVistaPlay::SetRegInfo(SHORT i_KeyType, BSTR i_strRegKey,
                                                    BSTR i_strValueName) {
-    m_hRootKey = RootOf(i_KeyType);
+    m_hRootKey = RootKey(launcher::RootNumber(i_KeyType));
     // A key path or value name cut to its field would name another key or value: refuse it and
     // let no launch use the settings until the page names ones that fit.
     m_bRegInfoRefused = !FitsShortField(i_strRegKey) || !FitsShortField(i_strValueName);

@@ -76,13 +76,15 @@ void CQuellisLauncherVistaPlay::DoPropExchange(fw::PropExchange& px) {
     ExchangeExtent(px, L"_cx", L"_cy", true);
 }
 
+bool IsFieldLeadByte(unsigned char byte) {
+    return IsDBCSLeadByteEx(CP_THREAD_ACP, byte) != FALSE;
+}
+
 bool CopyArgToField(BSTR text, char* field, size_t size) {
     if (!text || size == 0) return false;
     std::memset(field, 0, size);
     const std::string narrow = fw::WideToNarrow(text, CP_THREAD_ACP);
-    const size_t n = launcher::FittingLength(narrow, size - 1, [](unsigned char byte) {
-        return IsDBCSLeadByteEx(CP_THREAD_ACP, byte) != FALSE;
-    });
+    const size_t n = launcher::FittingLength(narrow, size - 1, IsFieldLeadByte);
     std::memcpy(field, narrow.data(), n);
     return true;
 }

@@ -18,6 +18,10 @@
 bool CopyArgToField(BSTR text, char* field, size_t size);
 // A new BSTR from a field's text, owned by the result; empty when the conversion fails.
 fw::Bstr FieldToBstr(const char* field);
+// Whether a byte starts a two-byte character in the fields' code page (the thread's).
+bool IsFieldLeadByte(unsigned char byte);
+// The registry root of a root number (launcher::RootNumberValue).
+HKEY RootKey(int rootNumber);
 
 class CQuellisLauncherVistaPlay : public fw::OleControl,
                                   public IQuellisLauncherVistaPlay,

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace launcher {
 
@@ -53,9 +54,13 @@ bool IsContainedPath(const std::string& path);
 // \\.\C:\...) names no plain local folder.
 bool IsAbsoluteLocalDirectory(const std::string& directory);
 
-// The game's command line, "<directory><path> <argument>", and the program it names
-// ("<directory><path>"). Nothing when the program passes the directory buffer or the command line
-// passes its buffer.
+// The program a game launch names, "<directory><path>", and a board-game launch,
+// "<windows>\system32\<path>" (with an empty path: the system folder itself).
+std::string GameProgram(const std::string& directory, const std::string& path);
+std::string BoardGameProgram(const std::string& windowsDirectory, const std::string& path);
+
+// The game's command line, "<directory><path> <argument>", and the program it names. Nothing
+// when the program passes the directory buffer or the command line passes its buffer.
 struct Launch {
     std::string program;
     std::string commandLine;
@@ -68,5 +73,48 @@ std::optional<Launch> ComposeBoardGameLaunch(const std::string& windowsDirectory
 
 // The bytes a registry read returned, up to the first NUL (all of them when there is none).
 std::string TextOfValue(const char* data, std::size_t length);
+
+// The machine launch policy. Where HKLM\Software\VarnokLauncher\Policy exists, a program starts
+// only from a folder at or below one of the installation directories that the registry locations
+// listed under its "Locations" subkey hold and, where its "Programs" subkey exists, only under
+// one of the file names listed there.
+constexpr const char* kPolicyKeyPath = "Software\\VarnokLauncher\\Policy";
+constexpr const char* kPolicyLocationsKey = "Locations";
+constexpr const char* kPolicyProgramsKey = "Programs";
+
+// A registry value a policy names as holding an installation directory.
+struct PolicyLocation {
+    int root;               // RootNumberValue
+    std::string keyPath;
+    std::string valueName;  // empty: the key's default value
+};
+
+// A location as the policy writes it: "<root>\<key path>|<value name>". The root is
+// HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER or HKEY_CLASSES_ROOT (or HKLM, HKCU, HKCR), in any case;
+// the key path is not empty and ends at the first '|'; the value name is everything after it.
+// Nothing for any other text, and for the three values every launch writes with the page's texts
+// ("C_Param", "R_Param", "A_Param"), which a page could fill with a directory of its choice.
+std::optional<PolicyLocation> ParsePolicyLocation(const std::string& text, LeadByteTest isLead);
+
+// What a policy allows: the installation directories its locations held, and the program names
+// it lists (when `programsListed`; an empty list then allows none).
+struct LaunchPolicy {
+    std::vector<std::string> directories;
+    bool programsListed = false;
+    std::vector<std::string> programs;
+};
+
+// Whether the policy lets the game launch start `program` (the full name the launch composed):
+// the program's folder is one of the policy's directories or lies below one, comparing whole
+// folder names without regard to ASCII case, and its file name is listed where names are listed.
+// A program or directory that is not an absolute local path, or that holds a "." or ".."
+// segment, a name ending in a dot or a blank, or a colon past the drive, matches nothing.
+bool PolicyAllowsGame(const LaunchPolicy& policy, const std::string& program, LeadByteTest isLead);
+
+// Whether the policy lets the board-game launch start `program`: the page names a program of the
+// system folder, so only by name, and only when the policy lists names; the program must still
+// lie below `systemFolder`.
+bool PolicyAllowsBoardGame(const LaunchPolicy& policy, const std::string& program,
+                           const std::string& systemFolder, LeadByteTest isLead);
 
 }  // namespace launcher

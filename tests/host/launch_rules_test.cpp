@@ -108,3 +108,124 @@ TEST(LaunchRules, ValueTextStopsAtNulOrTheDataEnd) {
     EXPECT_EQ(TextOfValue(full.data(), full.size()), full);
     EXPECT_EQ(TextOfValue(nullptr, 3), "");
 }
+
+namespace {
+
+bool ShiftJisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+}  // namespace
+
+TEST(LaunchRules, PolicyLocationsNameARootAKeyAndAValue) {
+    const struct {
+        const char* text;
+        bool parsed;
+        int root;
+        const char* keyPath;
+        const char* valueName;
+    } cases[] = {
+        {"HKEY_LOCAL_MACHINE\\Software\\Quellis\\Game1|InstallDir", true, 2,
+         "Software\\Quellis\\Game1", "InstallDir"},
+        {"hklm\\Software\\Q|InstallDir", true, 2, "Software\\Q", "InstallDir"},
+        {"HKEY_CURRENT_USER\\Software\\Q|Dir", true, 1, "Software\\Q", "Dir"},
+        {"HKCU\\Software\\Q|Dir", true, 1, "Software\\Q", "Dir"},
+        {"HKEY_CLASSES_ROOT\\Q|", true, 0, "Q", ""},
+        {"HKLM\\Software\\Q|Install|Dir", true, 2, "Software\\Q", "Install|Dir"},
+        {"HKLM\\Software\\Q|Dir\\Sub", true, 2, "Software\\Q", "Dir\\Sub"},
+        // A '|' that is the second byte of a two-byte character belongs to the key's name.
+        {"HKLM\\Software\\\x83\x7C|Dir", true, 2, "Software\\\x83\x7C", "Dir"},
+        // The values every launch writes with a page's texts never name a directory.
+        {"HKLM\\Software\\Q|C_Param", false, 0, "", ""},
+        {"HKLM\\Software\\Q|r_param", false, 0, "", ""},
+        {"HKLM\\Software\\Q|A_PARAM", false, 0, "", ""},
+        {"HKLM|InstallDir", false, 0, "", ""},
+        {"HKLM\\|InstallDir", false, 0, "", ""},
+        {"HKLM\\\\Software|InstallDir", false, 0, "", ""},
+        {"HKEY_USERS\\S|InstallDir", false, 0, "", ""},
+        {"HKEY_LOCAL_MACHINEX\\S|InstallDir", false, 0, "", ""},
+        {"HKLM\\Software\\Q", false, 0, "", ""},
+        {"Software\\Q|InstallDir", false, 0, "", ""},
+        {"|InstallDir", false, 0, "", ""},
+        {"", false, 0, "", ""},
+    };
+    for (const auto& c : cases) {
+        const auto location = ParsePolicyLocation(c.text, ShiftJisLead);
+        ASSERT_EQ(location.has_value(), c.parsed) << c.text;
+        if (!location) continue;
+        EXPECT_EQ(location->root, c.root) << c.text;
+        EXPECT_EQ(location->keyPath, c.keyPath) << c.text;
+        EXPECT_EQ(location->valueName, c.valueName) << c.text;
+    }
+}
+
+TEST(LaunchRules, PolicyAllowsOnlyProgramsBelowItsDirectoriesAndOfItsNames) {
+    const LaunchPolicy folder{{"C:\\Games\\Quellis"}, false, {}};
+    const LaunchPolicy named{{"C:\\Games\\Quellis\\"}, true, {"Game.exe", "Board.EXE"}};
+    const LaunchPolicy noNames{{"C:\\Games\\Quellis"}, true, {}};
+    const LaunchPolicy empty{};
+    const LaunchPolicy unsafeDirs{{"C:\\Games\\..\\Windows", "Windows", "\\\\server\\share",
+                                   "C:\\Windows.", "C:\\Win:dows"}, false, {}};
+    const LaunchPolicy kana{{"C:\\Games\\\x83\x5C", "C:\\Games\\\x83\x41"}, false, {}};
+    const char* const system = "C:\\WINDOWS\\system32\\";
+    const struct {
+        const LaunchPolicy& policy;
+        bool boardGame;
+        const char* program;
+        bool allowed;
+    } cases[] = {
+        {folder, false, "C:\\Games\\Quellis\\Game.exe", true},
+        {folder, false, "c:\\GAMES\\quellis\\setup.exe", true},
+        {folder, false, "C:\\Games\\Quellis\\bin\\Game.exe", true},
+        {folder, false, "C:\\Games\\Quellis\\\\Game.exe", true},
+        {folder, false, "C:\\Games/Quellis/Game.exe", true},
+        {folder, false, "C:\\Games\\Quellis2\\Game.exe", false},
+        {folder, false, "C:\\Games\\QuellisGame.exe", false},
+        {folder, false, "C:\\Games\\Game.exe", false},
+        {folder, false, "D:\\Games\\Quellis\\Game.exe", false},
+        {folder, false, "C:\\Games\\Quellis\\..\\..\\Windows\\System32\\cmd.exe", false},
+        {folder, false, "C:\\Games\\Quellis\\bin\\..\\Game.exe", false},
+        {folder, false, "C:\\Games\\Quellis\\.\\Game.exe", false},
+        {folder, false, "C:\\Games\\Quellis.\\Game.exe", false},
+        {folder, false, "C:\\Games\\Quellis \\Game.exe", false},
+        {folder, false, "C:\\Games\\Quellis\\Game.exe.", false},
+        {folder, false, "C:\\Games\\Quellis\\Game.exe:stream", false},
+        {folder, false, "C:\\Games\\Quellis\\", false},
+        {folder, false, "C:\\Games\\Quellis", false},
+        {folder, false, "\\\\?\\C:\\Games\\Quellis\\Game.exe", false},
+        {folder, false, "\\\\server\\Games\\Quellis\\Game.exe", false},
+        {folder, false, "C:Games\\Quellis\\Game.exe", false},
+        {folder, false, "", false},
+        {named, false, "C:\\Games\\Quellis\\GAME.EXE", true},
+        {named, false, "C:\\Games\\Quellis\\bin\\board.exe", true},
+        {named, false, "C:\\Games\\Quellis\\Setup.exe", false},
+        {named, false, "C:\\Games\\Quellis\\Game.exe.exe", false},
+        {named, false, "C:\\Windows\\Game.exe", false},
+        {noNames, false, "C:\\Games\\Quellis\\Game.exe", false},
+        {empty, false, "C:\\Games\\Quellis\\Game.exe", false},
+        {unsafeDirs, false, "C:\\Windows\\System32\\cmd.exe", false},
+        {unsafeDirs, false, "C:\\Windows\\cmd.exe", false},
+        // Two-byte characters whose second byte is a backslash or an ASCII capital.
+        {kana, false, "C:\\Games\\\x83\x5C\\Game.exe", true},
+        {kana, false, "C:\\Games\\\x83\x5CGame.exe", false},
+        {kana, false, "C:\\Games\\\x83\x61\\Game.exe", false},
+        // A lead byte before a colon or a slash stands alone: the colon and slash are the path's.
+        {folder, false, "C:\\Games\\Quellis\\\x83:Game.exe", false},
+        {named, false, "C:\\Games\\Quellis\\\x83/Game.exe", true},
+        // The board game's folder is the launcher's: only a listed name starts.
+        {named, true, "C:\\WINDOWS\\system32\\Board.exe", true},
+        {named, true, "C:\\windows\\SYSTEM32\\game.exe", true},
+        {named, true, "C:\\WINDOWS\\system32\\cmd.exe", false},
+        {named, true, "C:\\WINDOWS\\system32\\..\\Board.exe", false},
+        {named, true, "C:\\WINDOWS\\system32\\", false},
+        {named, true, "C:\\WINDOWS\\Board.exe", false},
+        {folder, true, "C:\\WINDOWS\\system32\\cmd.exe", false},
+        {folder, true, "C:\\Games\\Quellis\\Game.exe", false},
+        {noNames, true, "C:\\WINDOWS\\system32\\Board.exe", false},
+        {empty, true, "C:\\WINDOWS\\system32\\Board.exe", false},
+    };
+    for (const auto& c : cases) {
+        const bool allowed = c.boardGame
+                                 ? PolicyAllowsBoardGame(c.policy, c.program, system, ShiftJisLead)
+                                 : PolicyAllowsGame(c.policy, c.program, ShiftJisLead);
+        EXPECT_EQ(allowed, c.allowed) << (c.boardGame ? "board game: " : "game: ") << c.program;
+    }
+}
