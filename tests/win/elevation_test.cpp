@@ -8,7 +8,9 @@
 
 #include <fstream>
 #include <sstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "VarnokLauncher.h"
 #include "com_test.h"
@@ -268,6 +270,201 @@ TEST_F(Elevation, LongestTextsArriveAsTheLocalInstanceHoldsThem) {
     EXPECT_EQ(Line(record, "C_Param"), std::string(2046, 'c') + "?|2048");
     EXPECT_EQ(Line(record, "R_Param"), std::string(2047, 'r') + "|2048");
     EXPECT_EQ(Line(record, "cmdline"), "C:\\VarnokElevated\\Game.exe " + std::string(arg.size(), 'a'));
+}
+
+// The machine launch policy, as a portal's installer writes it, on both roads: the direct launch
+// in this process and the elevated one in the surrogate.
+class LaunchPolicy : public Elevation {
+protected:
+    enum class Policy { None, Folders, Names, OtherName, Empty };
+
+    void SetUp() override {
+        Elevation::SetUp();
+        for (const wchar_t* dir : {L"C:\\VarnokOutside", L"C:\\VarnokElevated2"}) {
+            CreateDirectoryW(dir, nullptr);
+            ASSERT_TRUE(CopyFileW(game_.c_str(), (std::wstring(dir) + L"\\Game.exe").c_str(), FALSE));
+        }
+        // Whether the launcher's own machine key was there before: only then is it kept.
+        RegKey probe;
+        hadLauncherKey_ = probe.OpenW(HKEY_LOCAL_MACHINE, kLauncherKey, KEY_READ) == ERROR_SUCCESS;
+        RegKey record;
+        ASSERT_EQ(record.CreateW(HKEY_LOCAL_MACHINE, kRecordKey), ERROR_SUCCESS);
+        SetText(record.get(), L"InstallDir", L"C:\\VarnokElevated");
+        SetText(record.get(), L"Planted", testing_support::PlantedGames::kInstallDir);
+    }
+    void TearDown() override {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kPolicyKey);
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kPolicyKey);
+        if (!hadLauncherKey_) RegDeleteKeyW(HKEY_LOCAL_MACHINE, kLauncherKey);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kRecordKey);
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kRecordKey);
+        for (const wchar_t* dir : {L"C:\\VarnokOutside", L"C:\\VarnokElevated2"}) {
+            DeleteFileW((std::wstring(dir) + L"\\Game.exe").c_str());
+            RemoveDirectoryW(dir);
+        }
+        Elevation::TearDown();
+    }
+    static void SetText(HKEY key, const wchar_t* name, const std::wstring& text) {
+        ASSERT_EQ(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+    void Apply(Policy policy) {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kPolicyKey);
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kPolicyKey);
+        if (policy == Policy::None) return;
+        RegKey key;
+        ASSERT_EQ(key.CreateW(HKEY_LOCAL_MACHINE, kPolicyKey), ERROR_SUCCESS);
+        if (policy == Policy::Empty) return;
+        RegKey locations;
+        ASSERT_EQ(locations.CreateW(key.get(), L"Locations"), ERROR_SUCCESS);
+        SetText(locations.get(), L"Game",
+                L"HKEY_LOCAL_MACHINE\\Software\\VarnokPolicyTest|InstallDir");
+        SetText(locations.get(), L"Planted", L"hklm\\Software\\VarnokPolicyTest|Planted");
+        if (policy == Policy::Folders) return;
+        RegKey programs;
+        ASSERT_EQ(programs.CreateW(key.get(), L"Programs"), ERROR_SUCCESS);
+        if (policy == Policy::Names) {
+            SetText(programs.get(), L"Game", L"game.EXE");
+            SetText(programs.get(), L"Board", L"varnok_elev_board.exe");
+        } else {
+            SetText(programs.get(), L"Other", L"Other.exe");
+        }
+    }
+    // The page's installation record: its directory, and none of the values a launch writes.
+    void SetPageDirectory(const wchar_t* dir) {
+        RegKey key;
+        ASSERT_EQ(key.OpenW(HKEY_CURRENT_USER, kKey, KEY_SET_VALUE), ERROR_SUCCESS);
+        if (dir) SetText(key.get(), L"InstallDir", dir);
+        for (const wchar_t* name : {L"C_Param", L"R_Param", L"A_Param"}) {
+            RegDeleteValueW(key.get(), name);
+        }
+    }
+    bool AnyParamWritten(const wchar_t* key) {
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            RegKey k;
+            if (k.OpenW(root, key, KEY_QUERY_VALUE) != ERROR_SUCCESS) continue;
+            for (const wchar_t* name : {L"C_Param", L"R_Param", L"A_Param"}) {
+                if (RegQueryValueExW(k.get(), name, nullptr, nullptr, nullptr, nullptr) ==
+                    ERROR_SUCCESS) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    static constexpr const wchar_t* kLauncherKey = L"Software\\VarnokLauncher";
+    static constexpr const wchar_t* kPolicyKey = L"Software\\VarnokLauncher\\Policy";
+    static constexpr const wchar_t* kRecordKey = L"Software\\VarnokPolicyTest";
+    bool hadLauncherKey_ = false;
+};
+
+TEST_F(LaunchPolicy, OnlyAllowedProgramsStartOnBothRoads) {
+    testing_support::PlantedGames planted(game_);
+    ASSERT_TRUE(planted.ok());
+    const wchar_t* const missingKey = L"Software\\VarnokElevationTest\\Missing";
+    // The board game is checked by its command line: a 32-bit program started from the system
+    // folder of 64-bit Windows reports its module below the 32-bit one (syswow64).
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string boardGame = std::string(windows) + "\\system32\\varnok_elev_board.exe";
+    const char* const board = boardGame.c_str();
+    const struct {
+        Policy policy;
+        bool boardGame;
+        const wchar_t* pageDir;  // the installation directory the page's value holds
+        LONG result;
+        const char* started;     // the program that starts, when one does
+        const wchar_t* key = kKey;
+    } rows[] = {
+        // Without a policy, whatever directory the page names.
+        {Policy::None, false, L"C:\\VarnokOutside", 0, "C:\\VarnokOutside\\Game.exe"},
+        {Policy::None, false, L"C:\\VarnokElevated\\..\\VarnokOutside", 0,
+         "C:\\VarnokOutside\\Game.exe"},
+        {Policy::None, true, nullptr, 0, board},
+        // Folders only: below a listed installation directory, and no board game.
+        {Policy::Folders, false, L"C:\\VarnokElevated", 0, "C:\\VarnokElevated\\Game.exe"},
+        {Policy::Folders, false, L"c:\\varnokelevated\\", 0, "C:\\VarnokElevated\\Game.exe"},
+        {Policy::Folders, false, testing_support::PlantedGames::kInstallDir, 0,
+         testing_support::PlantedGames::kInstalledGame},
+        {Policy::Folders, false, L"C:\\VarnokOutside", 1, nullptr},
+        {Policy::Folders, false, L"C:\\VarnokElevated2", 1, nullptr},
+        {Policy::Folders, false, L"C:\\VarnokElevated\\..\\VarnokOutside", 1, nullptr},
+        {Policy::Folders, false, L"C:\\VarnokElevated:alt", 1, nullptr},
+        {Policy::Folders, true, nullptr, 3, nullptr},
+        // Names as well: listed names only, the board game's among them.
+        {Policy::Names, false, L"C:\\VarnokElevated", 0, "C:\\VarnokElevated\\Game.exe"},
+        {Policy::Names, true, nullptr, 0, board},
+        {Policy::OtherName, false, L"C:\\VarnokElevated", 1, nullptr},
+        {Policy::OtherName, true, nullptr, 3, nullptr},
+        // A policy key with nothing in it allows nothing, and a refused board game creates no key.
+        {Policy::Empty, false, L"C:\\VarnokElevated", 1, nullptr},
+        {Policy::Empty, true, nullptr, 3, nullptr, missingKey},
+    };
+    std::vector<std::string> refused;
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const auto& row = rows[i];
+        Apply(row.policy);
+        for (bool elevated : {false, true}) {
+            const std::string arg = "row" + std::to_string(i) + (elevated ? "-elevated" : "-direct");
+            std::string what = arg;
+            if (row.pageDir) what += " from " + fw::WideToNarrow(row.pageDir, CP_ACP);
+            SetPageDirectory(row.pageDir);
+            ComPtr<IQuellisLauncherVistaPlay> launcher;
+            ASSERT_EQ(CoCreateInstance(CLSID_QuellisLauncherVistaPlay, nullptr,
+                                       CLSCTX_INPROC_SERVER, IID_IQuellisLauncherVistaPlay,
+                                       launcher.put_void()),
+                      S_OK);
+            const std::wstring wideArg = fw::NarrowToWide(arg.c_str(), CP_ACP);
+            Bstr key(row.key), value(L"InstallDir"), reg1(L"one"), reg2(L"two"),
+                path(row.boardGame ? L"varnok_elev_board.exe" : L"\\Game.exe"), a(wideArg.c_str());
+            ASSERT_EQ(launcher->SetRegInfo(1, key.get(), value.get()), S_OK);
+            ASSERT_EQ(launcher->SetRegParam(reg1.get(), reg2.get()), S_OK);
+            ASSERT_EQ(launcher->AddPathName(path.get()), S_OK);
+            ASSERT_EQ(launcher->AddParmeter(a.get()), S_OK);
+            LONG result = 0;
+            const HRESULT hr =
+                row.boardGame ? (elevated ? launcher->ExecuteVistaBoardGame(&result)
+                                          : launcher->ExecuteWinBoardGame(&result))
+                              : (elevated ? launcher->ExecuteVista(&result)
+                                          : launcher->ExecuteWin(&result));
+            EXPECT_EQ(result, row.result) << what;
+            // Only a registry step ends a direct launch with S_FALSE; the elevated one answers
+            // S_OK once the elevated instance was obtained.
+            EXPECT_EQ(hr, (row.result != 0 && !elevated) ? S_FALSE : S_OK) << what;
+            if (!row.started) {
+                EXPECT_FALSE(AnyParamWritten(row.key)) << what;
+                EXPECT_FALSE(testing_support::KeyExists(HKEY_LOCAL_MACHINE, missingKey)) << what;
+                refused.push_back(arg);
+                continue;
+            }
+            const std::string record = WaitForRecord(1, " " + arg + "\n");
+            const size_t at = record.find(" " + arg + "\n");
+            ASSERT_NE(at, std::string::npos) << what << "\n" << record;
+            const size_t start = record.rfind("module=", at);
+            if (row.boardGame) {
+                EXPECT_EQ(Line(record, "cmdline", start), std::string(row.started) + " " + arg);
+            } else {
+                EXPECT_EQ(lstrcmpiA(Line(record, "module", start).c_str(), row.started), 0)
+                    << what << ": " << Line(record, "module", start);
+            }
+            EXPECT_EQ(Line(record, "parent", start), elevated ? "dllhost.exe" : "elevation_test.exe")
+                << what;
+            EXPECT_EQ(Line(record, "C_Param", start), "one|2048") << what;
+        }
+    }
+    // One more start, after which a program of a refused launch would have recorded itself.
+    Apply(Policy::None);
+    SetPageDirectory(L"C:\\VarnokElevated");
+    Settings(1, L"\\Game.exe", L"last");
+    LONG result = 0;
+    ASSERT_EQ(launcher_->ExecuteVista(&result), S_OK);
+    const std::string record = WaitForRecord(1, " last\n");
+    for (const auto& arg : refused) {
+        EXPECT_EQ(record.find(" " + arg + "\n"), std::string::npos) << arg << " started";
+    }
+    EXPECT_EQ(Count(record, "module="), 2 * std::size(rows) - refused.size() + 1) << record;
 }
 
 // Ends this prefix's surrogates, so that the next elevation starts new ones with this
