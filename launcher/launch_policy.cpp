@@ -30,7 +30,8 @@ std::vector<std::string> StringValues(HKEY key) {
         if (rc == ERROR_MORE_DATA) continue;
         if (rc != ERROR_SUCCESS) break;
         if (type != REG_SZ) continue;
-        texts.push_back(launcher::TextOfValue(data.data(), std::min<size_t>(dataSize, data.size())));
+        const size_t length = std::min<size_t>(dataSize, data.size());
+        texts.push_back(launcher::TextOfValue(data.data(), length));
     }
     return texts;
 }
@@ -62,7 +63,8 @@ std::optional<std::string> ReadDirectoryValue(HKEY key, const char* valueName) {
 
 std::optional<launcher::LaunchPolicy> ReadLaunchPolicy() {
     fw::RegKey policyKey;
-    const LONG opened = policyKey.OpenA(HKEY_LOCAL_MACHINE, launcher::kPolicyKeyPath, kPolicyAccess);
+    const LONG opened =
+        policyKey.OpenA(HKEY_LOCAL_MACHINE, launcher::kPolicyKeyPath, kPolicyAccess);
     if (opened == ERROR_FILE_NOT_FOUND) return std::nullopt;
     launcher::LaunchPolicy policy;
     if (opened != ERROR_SUCCESS) return policy;
@@ -77,7 +79,8 @@ std::optional<launcher::LaunchPolicy> ReadLaunchPolicy() {
         }
     }
     fw::RegKey programs;
-    const LONG listed = programs.OpenA(policyKey.get(), launcher::kPolicyProgramsKey, kPolicyAccess);
+    const LONG listed =
+        programs.OpenA(policyKey.get(), launcher::kPolicyProgramsKey, kPolicyAccess);
     if (listed != ERROR_FILE_NOT_FOUND) {
         policy.programsListed = true;
         if (listed == ERROR_SUCCESS) policy.programs = StringValues(programs.get());

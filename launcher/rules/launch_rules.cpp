@@ -216,7 +216,9 @@ bool PolicyAllowsGame(const LaunchPolicy& policy, const std::string& program, Le
     const auto names = ProgramNames(program, isLead);
     if (!names || !NameIsListed(*names, policy, isLead)) return false;
     return std::any_of(policy.directories.begin(), policy.directories.end(),
-                       [&](const std::string& dir) { return FolderIsAtOrBelow(*names, dir, isLead); });
+                       [&](const std::string& dir) {
+                           return FolderIsAtOrBelow(*names, dir, isLead);
+                       });
 }
 
 bool PolicyAllowsBoardGame(const LaunchPolicy& policy, const std::string& program,

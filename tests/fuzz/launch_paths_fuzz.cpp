@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto shiftJisLead = [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || b >= 0xE0; };
     if (const auto location = launcher::ParsePolicyLocation(directory, shiftJisLead)) {
         FUZZ_CHECK(!location->keyPath.empty() && location->keyPath[0] != '\\');
-        FUZZ_CHECK(location->root >= launcher::kClassesRoot && location->root <= launcher::kLocalMachine);
+        FUZZ_CHECK(location->root >= launcher::kClassesRoot &&
+                   location->root <= launcher::kLocalMachine);
     }
     const launcher::LaunchPolicy policy{{directory}, !argument.empty(), {argument}};
     const std::string program = launcher::GameProgram(directory, path);

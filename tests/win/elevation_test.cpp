@@ -407,7 +407,8 @@ TEST_F(LaunchPolicy, OnlyAllowedProgramsStartOnBothRoads) {
         const auto& row = rows[i];
         Apply(row.policy);
         for (bool elevated : {false, true}) {
-            const std::string arg = "row" + std::to_string(i) + (elevated ? "-elevated" : "-direct");
+            const std::string arg =
+                "row" + std::to_string(i) + (elevated ? "-elevated" : "-direct");
             std::string what = arg;
             if (row.pageDir) what += " from " + fw::WideToNarrow(row.pageDir, CP_ACP);
             SetPageDirectory(row.pageDir);
@@ -449,7 +450,8 @@ TEST_F(LaunchPolicy, OnlyAllowedProgramsStartOnBothRoads) {
                 EXPECT_EQ(lstrcmpiA(Line(record, "module", start).c_str(), row.started), 0)
                     << what << ": " << Line(record, "module", start);
             }
-            EXPECT_EQ(Line(record, "parent", start), elevated ? "dllhost.exe" : "elevation_test.exe")
+            EXPECT_EQ(Line(record, "parent", start),
+                      elevated ? "dllhost.exe" : "elevation_test.exe")
                 << what;
             EXPECT_EQ(Line(record, "C_Param", start), "one|2048") << what;
         }
