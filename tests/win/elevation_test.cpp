@@ -276,7 +276,8 @@ TEST_F(Elevation, LongestTextsArriveAsTheLocalInstanceHoldsThem) {
 // in this process and the elevated one in the surrogate.
 class LaunchPolicy : public Elevation {
 protected:
-    enum class Policy { None, Folders, Names, OtherName, Empty };
+    // OtherView: a policy that would allow nothing, in the 64-bit registry view only.
+    enum class Policy { None, Folders, Names, OtherName, Empty, OtherView };
 
     void SetUp() override {
         Elevation::SetUp();
@@ -284,18 +285,25 @@ protected:
             CreateDirectoryW(dir, nullptr);
             ASSERT_TRUE(CopyFileW(game_.c_str(), (std::wstring(dir) + L"\\Game.exe").c_str(), FALSE));
         }
-        // Whether the launcher's own machine key was there before: only then is it kept.
-        RegKey probe;
-        hadLauncherKey_ = probe.OpenW(HKEY_LOCAL_MACHINE, kLauncherKey, KEY_READ) == ERROR_SUCCESS;
+        // Whether the launcher's own machine key was there before, in each view: only then is
+        // it kept.
+        for (int i = 0; i < 2; ++i) {
+            RegKey probe;
+            hadLauncherKey_[i] = probe.OpenW(HKEY_LOCAL_MACHINE, kLauncherKey,
+                                             KEY_READ | kViews[i]) == ERROR_SUCCESS;
+        }
         RegKey record;
         ASSERT_EQ(record.CreateW(HKEY_LOCAL_MACHINE, kRecordKey), ERROR_SUCCESS);
         SetText(record.get(), L"InstallDir", L"C:\\VarnokElevated");
         SetText(record.get(), L"Planted", testing_support::PlantedGames::kInstallDir);
     }
     void TearDown() override {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kPolicyKey);
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kPolicyKey);
-        if (!hadLauncherKey_) RegDeleteKeyW(HKEY_LOCAL_MACHINE, kLauncherKey);
+        for (int i = 0; i < 2; ++i) {
+            RemovePolicy(kViews[i]);
+            if (!hadLauncherKey_[i]) {
+                RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kLauncherKey, kViews[i], 0);
+            }
+        }
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, kRecordKey);
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, kRecordKey);
         for (const wchar_t* dir : {L"C:\\VarnokOutside", L"C:\\VarnokElevated2"}) {
@@ -309,13 +317,23 @@ protected:
                                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
                   ERROR_SUCCESS);
     }
+    static void RemovePolicy(REGSAM view) {
+        RegKey key;
+        if (key.OpenW(HKEY_LOCAL_MACHINE, kPolicyKey, KEY_ALL_ACCESS | view) != ERROR_SUCCESS) {
+            return;
+        }
+        RegDeleteTreeW(key.get(), nullptr);
+        key.Close();
+        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kPolicyKey, view, 0);
+    }
     void Apply(Policy policy) {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kPolicyKey);
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kPolicyKey);
+        for (REGSAM view : kViews) RemovePolicy(view);
         if (policy == Policy::None) return;
         RegKey key;
-        ASSERT_EQ(key.CreateW(HKEY_LOCAL_MACHINE, kPolicyKey), ERROR_SUCCESS);
-        if (policy == Policy::Empty) return;
+        const REGSAM view = policy == Policy::OtherView ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+        ASSERT_EQ(key.CreateW(HKEY_LOCAL_MACHINE, kPolicyKey, KEY_ALL_ACCESS | view),
+                  ERROR_SUCCESS);
+        if (policy == Policy::Empty || policy == Policy::OtherView) return;
         RegKey locations;
         ASSERT_EQ(locations.CreateW(key.get(), L"Locations"), ERROR_SUCCESS);
         SetText(locations.get(), L"Game",
@@ -357,7 +375,8 @@ protected:
     static constexpr const wchar_t* kLauncherKey = L"Software\\VarnokLauncher";
     static constexpr const wchar_t* kPolicyKey = L"Software\\VarnokLauncher\\Policy";
     static constexpr const wchar_t* kRecordKey = L"Software\\VarnokPolicyTest";
-    bool hadLauncherKey_ = false;
+    static constexpr REGSAM kViews[] = {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
+    bool hadLauncherKey_[2] = {};
 };
 
 TEST_F(LaunchPolicy, OnlyAllowedProgramsStartOnBothRoads) {
@@ -401,6 +420,8 @@ TEST_F(LaunchPolicy, OnlyAllowedProgramsStartOnBothRoads) {
         // A policy key with nothing in it allows nothing, and a refused board game creates no key.
         {Policy::Empty, false, L"C:\\VarnokElevated", 1, nullptr},
         {Policy::Empty, true, nullptr, 3, nullptr, missingKey},
+        // The policy is read where this 32-bit control reads the machine's keys: the 32-bit view.
+        {Policy::OtherView, false, L"C:\\VarnokOutside", 0, "C:\\VarnokOutside\\Game.exe"},
     };
     std::vector<std::string> refused;
     for (size_t i = 0; i < std::size(rows); ++i) {
