@@ -31,8 +31,7 @@ std::string ProbeCpuBits() {
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
     BOOL wow64 = FALSE;
     // Looked up at run time: Windows versions before XP SP2 lack it.
-    const fw::Library kernel = LoadSystemLibrary("kernel32.dll");
-    if (const auto isWow64 = kernel.Proc<IsWow64ProcessFn>("IsWow64Process")) {
+    if (const auto isWow64 = KernelProc<IsWow64ProcessFn>("IsWow64Process")) {
         isWow64(GetCurrentProcess(), &wow64);
     }
     return wow64 ? "64Bit" : "32Bit";

@@ -32,9 +32,8 @@ OsFacts GatherOsFacts() {
     }
 
     // Looked up at run time: older Windows versions lack these functions.
-    const fw::Library kernel = LoadSystemLibrary("kernel32.dll");
     SYSTEM_INFO system{};
-    if (const auto native = kernel.Proc<GetNativeSystemInfoFn>("GetNativeSystemInfo")) {
+    if (const auto native = KernelProc<GetNativeSystemInfoFn>("GetNativeSystemInfo")) {
         native(&system);
     } else {
         GetSystemInfo(&system);
@@ -42,7 +41,7 @@ OsFacts GatherOsFacts() {
     facts.architecture = system.wProcessorArchitecture;
 
     if (NeedsEdition(facts.major)) {
-        if (const auto productInfo = kernel.Proc<GetProductInfoFn>("GetProductInfo")) {
+        if (const auto productInfo = KernelProc<GetProductInfoFn>("GetProductInfo")) {
             DWORD product = 0;
             // A failed call names no edition.
             if (productInfo(facts.major, facts.minor, 0, 0, &product)) facts.edition = product;

@@ -12,4 +12,13 @@ namespace spec_check {
 // page's folder is picked up. Empty when it cannot be loaded.
 fw::Library LoadSystemLibrary(const char* name);
 
+// A function of kernel32, which every Windows process has loaded: looked up without loading
+// anything or building a path. Null when this Windows lacks it.
+template <typename Fn>
+Fn KernelProc(const char* name) {
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, name)))
+                  : nullptr;
+}
+
 }  // namespace spec_check

@@ -14,6 +14,6 @@ std::string TextUpToNul(const char* data, std::size_t length);
 
 // Drops leading spaces (0x20 only: a tab or anything else stops the scan). Trailing spaces stay,
 // and a name made of spaces only is returned whole.
-std::string TrimLeadingSpaces(const std::string& name);
+std::string TrimLeadingSpaces(std::string name);
 
 }  // namespace spec_check

@@ -121,6 +121,8 @@ std::string OsName(const OsFacts& reported) {
     // A failed call leaves the cleared record: version 0.0, build 0, no service-pack text.
     const OsFacts f = reported.versionRead ? reported : OsFacts{};
     std::string t;
+    // Room for the longest name with a service pack and build: one allocation, not one per part.
+    t.reserve(128);
     if (!reported.versionRead) t += "Unknown Windows.";
 
     switch (f.major) {
