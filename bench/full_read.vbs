@@ -1,4 +1,4 @@
-' A page's full specification read, side by side with a peer that reads the same facts through
+' A page's full read of the PC's facts, side by side with a peer that reads the same facts through
 ' WMI, round after round in one script engine. Each read starts from nothing, as a page's does:
 ' the control is created and its 13 methods that start no outside program are called; the peer
 ' connects to WMI and reads the processor, operating system, computer system, video controller,
