@@ -17,7 +17,8 @@ build: setup
 demo: build
 	@scripts/demo $(BUILD)
 
-# Figures, never assertions: the cost of each spec-check method per call through a page script.
+# Figures, never assertions: one table of per-call costs, the full read against WMI, the launches,
+# the DLLs' sizes and a soak of the cheap methods (scripts/bench; BENCH_* scale the counts).
 bench: build
 	@scripts/bench $(BUILD)
 
