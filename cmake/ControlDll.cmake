@@ -1,3 +1,12 @@
+# shipped_dll_runtime(<target>): a DLL linked as the controls are: the trimmed C++ runtime,
+# stripped, without the sections nothing references; the map (<output name>.map beside it) says
+# what takes the room.
+function(shipped_dll_runtime target)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/framework/compat/runtime_trim.cpp)
+  target_link_options(${target} PRIVATE -s -Wl,--gc-sections
+                      -Wl,-Map,$<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_BASE_NAME:${target}>.map)
+endfunction()
+
 # add_control_dll(<name> SUFFIX <.ocx|.dll> IDL <file.idl> [PROXY]
 #                 SOURCES ... RESOURCE_DEPENDS ... LIBS ...)
 # One of the shipped controls: its generated interface code, the framework, the runtime shim that
@@ -21,6 +30,7 @@ function(add_control_dll name)
   target_link_libraries(${name} PRIVATE framework ${C_LIBS})
   set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ${C_SUFFIX} OUTPUT_NAME ${name})
   target_link_options(${name} PRIVATE -Wl,--enable-stdcall-fixup)
+  shipped_dll_runtime(${name})
 
   add_library(${C_IDS} STATIC ${${idl_name}_IID_C} ${${idl_name}_HEADER})
   target_include_directories(${C_IDS} PUBLIC ${CMAKE_CURRENT_BINARY_DIR})

@@ -116,19 +116,17 @@ void DrawInto(OleControl& control, HDC hdc, const RECT& bounds) {
 }
 
 // "FwControlWindow" plus the module handle in hex: one class per module, so two modules built on
-// this framework in one process never share a window procedure.
-const std::wstring& WindowClassName() {
-    static const std::wstring name = [] {
-        std::wstring s = L"FwControlWindow";
-        auto v = reinterpret_cast<UINT_PTR>(ModuleHandle());
-        wchar_t hex[2 * sizeof(UINT_PTR) + 1] = {};
-        for (int i = static_cast<int>(2 * sizeof(UINT_PTR)) - 1; i >= 0; --i) {
-            hex[i] = L"0123456789ABCDEF"[v & 0xF];
-            v >>= 4;
-        }
-        return s + hex;
-    }();
-    return name;
+// this framework in one process never share a window procedure. Built on each call: a cached
+// copy would need a lock for first use from two threads.
+std::wstring WindowClassName() {
+    std::wstring s = L"FwControlWindow";
+    auto v = reinterpret_cast<UINT_PTR>(ModuleHandle());
+    wchar_t hex[2 * sizeof(UINT_PTR) + 1] = {};
+    for (int i = static_cast<int>(2 * sizeof(UINT_PTR)) - 1; i >= 0; --i) {
+        hex[i] = L"0123456789ABCDEF"[v & 0xF];
+        v >>= 4;
+    }
+    return s + hex;
 }
 
 LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -164,7 +162,7 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 bool EnsureWindowClass() {
     const HINSTANCE instance = ModuleHandle();
-    const std::wstring& name = WindowClassName();
+    const std::wstring name = WindowClassName();
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
     if (GetClassInfoExW(instance, name.c_str(), &wc)) return true;

@@ -54,7 +54,7 @@ HRESULT RegisterControlClass(HINSTANCE instance, const ControlClassInfo& info) {
         const std::wstring progId = info.progId;
         const std::wstring key = L"CLSID\\" + clsid;
         const std::wstring version =
-            std::to_wstring(info.typeLib.major) + L"." + std::to_wstring(info.typeLib.minor);
+            DecimalText(info.typeLib.major) + L"." + DecimalText(info.typeLib.minor);
 
         FW_RETURN_IF_FAILED(SetKey(progId, typeName));
         FW_RETURN_IF_FAILED(SetKey(progId + L"\\CLSID", clsid));
@@ -64,9 +64,9 @@ HRESULT RegisterControlClass(HINSTANCE instance, const ControlClassInfo& info) {
                                    info.threadingModel ? L"ThreadingModel" : nullptr,
                                    info.threadingModel));
         FW_RETURN_IF_FAILED(SetKey(key + L"\\ToolboxBitmap32",
-                                   path + L", " + std::to_wstring(info.toolboxBitmapId)));
+                                   path + L", " + DecimalText(info.toolboxBitmapId)));
         FW_RETURN_IF_FAILED(SetKey(key + L"\\MiscStatus", L"0"));
-        FW_RETURN_IF_FAILED(SetKey(key + L"\\MiscStatus\\1", std::to_wstring(info.miscStatus)));
+        FW_RETURN_IF_FAILED(SetKey(key + L"\\MiscStatus\\1", DecimalText(info.miscStatus)));
         FW_RETURN_IF_FAILED(SetKey(key + L"\\Control", static_cast<const std::wstring*>(nullptr)));
         FW_RETURN_IF_FAILED(SetKey(key + L"\\TypeLib", GuidToString(*info.typeLib.libid)));
         return SetKey(key + L"\\Version", version);

@@ -52,4 +52,9 @@ std::wstring GuidToString(REFGUID guid) {
     return buf;
 }
 
+std::wstring DecimalText(unsigned long value) {
+    const std::string digits = std::to_string(value);
+    return std::wstring(digits.begin(), digits.end());
+}
+
 }  // namespace fw

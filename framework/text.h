@@ -25,4 +25,8 @@ std::wstring LoadResString(HINSTANCE instance, UINT id);
 // "{XXXXXXXX-...}" for a GUID.
 std::wstring GuidToString(REFGUID guid);
 
+// The decimal digits of a number, as std::to_wstring writes them (which would link the C
+// runtime's whole formatted printing into the controls).
+std::wstring DecimalText(unsigned long value);
+
 }  // namespace fw

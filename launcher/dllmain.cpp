@@ -36,7 +36,7 @@ std::vector<std::pair<std::wstring, std::wstring>> Substitutions() {
     return {
         {L"MODULE", std::wstring(fw::Module::FileName())},
         {L"APPID", fw::GuidToString(kAppId)},
-        {L"OLEMISC", std::to_wstring(CQuellisLauncherVistaPlay::kInfo.miscStatus)},
+        {L"OLEMISC", fw::DecimalText(CQuellisLauncherVistaPlay::kInfo.miscStatus)},
     };
 }
 

@@ -12,8 +12,10 @@
 namespace {
 
 ULONGLONG WINAPI TickCount64() {
+    // Looked up on each call rather than kept in a local static, whose first use from two threads
+    // would need the runtime's lock.
     using Fn = ULONGLONG(WINAPI*)();
-    static const Fn system = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+    const Fn system = reinterpret_cast<Fn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTickCount64")));
     if (system) return system();
     // Widens the 32-bit count, carrying each wrap-around (the caller measures short waits). Any

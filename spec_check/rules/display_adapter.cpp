@@ -1,6 +1,5 @@
 #include "spec_check/rules/display_adapter.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace spec_check {
@@ -17,13 +16,32 @@ std::string DriverVersionText(std::uint32_t highPart, std::uint32_t lowPart) {
            std::to_string(lowPart >> 16) + '.' + std::to_string(lowPart & 0xFFFFu);
 }
 
+namespace {
+
+// `digits` upper-case hexadecimal digits of the value, leading zeros included.
+void AppendHex(std::string& text, std::uint32_t value, int digits) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) text += kHex[(value >> shift) & 0xFu];
+}
+
+}  // namespace
+
+// "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX", written digit by digit: snprintf would link the C
+// runtime's formatted printing, some 20 KB, into the control.
 std::string DeviceIdText(std::uint32_t data1, std::uint16_t data2, std::uint16_t data3,
                          const std::uint8_t (&data4)[8]) {
-    char text[37];
-    std::snprintf(text, sizeof text, "%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
-                  static_cast<unsigned long>(data1), static_cast<unsigned>(data2),
-                  static_cast<unsigned>(data3), data4[0], data4[1], data4[2], data4[3], data4[4],
-                  data4[5], data4[6], data4[7]);
+    std::string text;
+    text.reserve(36);
+    AppendHex(text, data1, 8);
+    text += '-';
+    AppendHex(text, data2, 4);
+    text += '-';
+    AppendHex(text, data3, 4);
+    text += '-';
+    for (int i = 0; i < 8; ++i) {
+        if (i == 2) text += '-';
+        AppendHex(text, data4[i], 2);
+    }
     return text;
 }
 
