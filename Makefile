@@ -3,7 +3,7 @@ BUILD ?= build
 MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup build demo test bench fuzz clean
+.PHONY: all setup build demo test bench fuzz dist clean
 
 all: build
 
@@ -32,6 +32,13 @@ fuzz: build
 	    awk '/stat::number_of_executed_units/{n=$$2} /^Done/{d=$$0} /ERROR|SUMMARY/{print} \
 	         END{print n " executions (" d ")"}'; \
 	done
+
+# The shipped files in dist/: both DLLs, a web-install cabinet of each, the MSI and the docs, with
+# each file's size. Signed with Authenticode when SIGN_CERT and SIGN_KEY name a PEM certificate
+# and key (SIGN_PASS: the key's password); unsigned, and saying so, without them.
+export SIGN_CERT SIGN_KEY SIGN_PASS
+dist: build
+	@scripts/dist $(BUILD) dist
 
 # ctest's summary is the last thing printed.
 test: build
