@@ -17,6 +17,7 @@
 #include <typeinfo>
 
 #if defined(__MINGW32__) && defined(__GLIBCXX__)
+#include <windows.h>
 
 namespace std {
 
@@ -45,4 +46,46 @@ namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
 
 }  // namespace __gnu_cxx
+
+// The thread library's object that implements threads (some 30 KB with the condition variables,
+// read-write locks and scheduling it brings) is linked only for the few calls the runtime makes
+// for its one-time initialisation and its per-thread exception state. The controls start no
+// threads of their own; these calls are all they need of it.
+extern "C" {
+
+// Any thread may be first: the others wait until the call has returned.
+int pthread_once(long* once, void (*func)(void)) {
+    enum : long { kNotRun = 0, kRunning = 1, kDone = 2 };
+    if (InterlockedCompareExchange(once, kRunning, kNotRun) == kNotRun) {
+        func();
+        InterlockedExchange(once, kDone);
+        return 0;
+    }
+    while (InterlockedCompareExchange(once, kDone, kDone) != kDone) Sleep(0);
+    return 0;
+}
+
+// Thread-specific values in the system's thread-local slots. The runtime's per-thread exception
+// state stays allocated when a thread that threw ends; it is a few bytes per such thread.
+int pthread_key_create(unsigned* key, void (*)(void*)) {
+    const DWORD slot = TlsAlloc();
+    if (slot == TLS_OUT_OF_INDEXES) return 11;  // EAGAIN
+    *key = slot;
+    return 0;
+}
+
+int pthread_key_delete(unsigned key) { return TlsFree(key) ? 0 : 22; }  // EINVAL
+
+void* pthread_getspecific(unsigned key) {
+    const DWORD error = GetLastError();  // callers may rely on it staying as it was
+    void* value = TlsGetValue(key);
+    SetLastError(error);
+    return value;
+}
+
+int pthread_setspecific(unsigned key, const void* value) {
+    return TlsSetValue(key, const_cast<void*>(value)) ? 0 : 22;
+}
+
+}  // extern "C"
 #endif
