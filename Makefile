@@ -3,7 +3,7 @@ BUILD ?= build
 MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup build demo test bench fuzz dist clean
+.PHONY: all setup build demo test bench fuzz dist screenshot clean
 
 all: build
 
@@ -22,13 +22,14 @@ demo: build
 bench: build
 	@scripts/bench $(BUILD)
 
-# Each fuzz target for FUZZ_SECONDS (default 300), with the executions it reached; a crash stops
-# with the input that caused it in $(BUILD)/fuzz.
+# Each fuzz target for FUZZ_SECONDS (default 300), or for FUZZ_RUNS executions when that is set,
+# with the executions it reached; a crash stops with the input that caused it in $(BUILD)/fuzz.
 FUZZ_SECONDS ?= 300
+FUZZ_RUNS ?=
 fuzz: build
 	@cd $(BUILD)/fuzz && for t in *_fuzz; do \
 	  printf '%-24s ' $$t; \
-	  ./$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 2>&1 | \
+	  ./$$t $(if $(FUZZ_RUNS),-runs=$(FUZZ_RUNS),-max_total_time=$(FUZZ_SECONDS)) -print_final_stats=1 2>&1 | \
 	    awk '/stat::number_of_executed_units/{n=$$2} /^Done/{d=$$0} /ERROR|SUMMARY/{print} \
 	         END{print n " executions (" d ")"}'; \
 	done
@@ -46,7 +47,6 @@ test: build
 
 # The sample page as headless Chromium shows it (no controls there: the browser's facts), for the
 # README.
-.PHONY: screenshot
 screenshot: setup
 	@scripts/chromium screenshot demo/index.html docs/sample-page.png 960x800
 	@echo "docs/sample-page.png"
