@@ -2,14 +2,9 @@
 // file this script creates once it holds both controls, and the file whose appearance tells it
 // that the uninstall is over. It then checks that the controls it holds still answer, and that
 // neither can be created anew: the classes are gone.
-var passed = 0, failed = 0;
-function check(name, ok, detail) {
-    if (ok) { passed++; WScript.Echo("ok: " + name); }
-    else { failed++; WScript.Echo("FAILED: " + name + (detail ? " (" + detail + ")" : "")); }
-}
-function step(name, fn) {
-    try { fn(); } catch (e) { check(name, false, "exception " + (e.number >>> 0).toString(16) + " " + e.message); }
-}
+// check, step and summary: tests/script/checks.js.
+eval(new ActiveXObject("Scripting.FileSystemObject").OpenTextFile(
+    WScript.ScriptFullName.replace(/[^\\]*$/, "..\\script\\checks.js"), 1).ReadAll());
 
 var SPEC_CHECK = "QUELLISSPECCHECK.QuellisSpecCheckCtrl.1";
 var LAUNCHER = "QuellisLauncher.QuellisLauncherVistaPlay";
@@ -67,4 +62,4 @@ step("after uninstall", function () {
 
 specCheck = null;
 launcher = null;
-WScript.Echo(passed + " passed, " + failed + " failed");
+summary();

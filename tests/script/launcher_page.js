@@ -3,14 +3,9 @@
 // Execute. Arguments: the sample game's Windows path, and the launch the host's Windows version
 // leads to: "direct" (before Vista: the game starts here) or "vista" (Vista and later: the elevated
 // launch, where an elevated instance in the COM surrogate starts it).
-var passed = 0, failed = 0;
-function check(name, ok, detail) {
-    if (ok) { passed++; WScript.Echo("ok: " + name); }
-    else { failed++; WScript.Echo("FAILED: " + name + (detail ? " (" + detail + ")" : "")); }
-}
-function step(name, fn) {
-    try { fn(); } catch (e) { check(name, false, "exception " + (e.number >>> 0).toString(16) + " " + e.message); }
-}
+// check, step and summary: tests/script/checks.js.
+eval(new ActiveXObject("Scripting.FileSystemObject").OpenTextFile(
+    WScript.ScriptFullName.replace(/[^\\]*$/, "checks.js"), 1).ReadAll());
 
 var PROGID = "QuellisLauncher.QuellisLauncherVistaPlay";
 var ROOT = "C:\\VarnokScript";
@@ -183,4 +178,4 @@ step("cleanup", function () {
     deleteRoot();
     check("cleanup: installation folder removed", !fso.FolderExists(ROOT));
 });
-WScript.Echo(passed + " passed, " + failed + " failed");
+summary();

@@ -3,14 +3,9 @@
 // A helper program, told the same version, gathers those facts and writes the expected name.
 // Arguments: the helper's Windows path, and the text the name must begin with (alternatives
 // separated by "|").
-var passed = 0, failed = 0;
-function check(name, ok, detail) {
-    if (ok) { passed++; WScript.Echo("ok: " + name); }
-    else { failed++; WScript.Echo("FAILED: " + name + (detail ? " (" + detail + ")" : "")); }
-}
-function step(name, fn) {
-    try { fn(); } catch (e) { check(name, false, "exception " + (e.number >>> 0).toString(16) + " " + e.message); }
-}
+// check, step and summary: tests/script/checks.js.
+eval(new ActiveXObject("Scripting.FileSystemObject").OpenTextFile(
+    WScript.ScriptFullName.replace(/[^\\]*$/, "checks.js"), 1).ReadAll());
 
 var APP_DEFAULTS = "HKCU\\Software\\Wine\\AppDefaults\\";
 var HELPER_EXE = "os_name_expected.exe";
@@ -75,4 +70,4 @@ if (ctl && expected !== null) {
         check("a second call gives the same name", ctl.GetStringOS() === name);
     });
 }
-WScript.Echo(passed + " passed, " + failed + " failed");
+summary();

@@ -1,12 +1,7 @@
 // The spec-check control as a page's JScript sees it: created by its ProgID, every method read.
-var passed = 0, failed = 0;
-function check(name, ok, detail) {
-    if (ok) { passed++; WScript.Echo("ok: " + name); }
-    else { failed++; WScript.Echo("FAILED: " + name + (detail ? " (" + detail + ")" : "")); }
-}
-function step(name, fn) {
-    try { fn(); } catch (e) { check(name, false, "exception " + (e.number >>> 0).toString(16) + " " + e.message); }
-}
+// check, step and summary: tests/script/checks.js.
+eval(new ActiveXObject("Scripting.FileSystemObject").OpenTextFile(
+    WScript.ScriptFullName.replace(/[^\\]*$/, "checks.js"), 1).ReadAll());
 
 var ctl = null;
 step("create", function () {
@@ -42,4 +37,4 @@ if (ctl) {
         check("an unknown name throws", threw);
     });
 }
-WScript.Echo(passed + " passed, " + failed + " failed");
+summary();

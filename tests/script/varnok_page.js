@@ -12,13 +12,9 @@ function load(relative) {
 eval(load("web\\varnok.js"));
 eval(load("demo\\page.js"));
 
-var passed = 0, failed = 0;
-function check(name, ok, detail) {
-    if (ok) { passed++; WScript.Echo("ok: " + name); } else { failed++; WScript.Echo("FAILED: " + name + " (" + detail + ")"); }
-}
-function step(name, fn) {
-    try { fn(); } catch (e) { check(name, false, "exception " + (e.number >>> 0).toString(16) + " " + e.message); }
-}
+// check, step and summary: tests/script/checks.js.
+eval(new ActiveXObject("Scripting.FileSystemObject").OpenTextFile(
+    WScript.ScriptFullName.replace(/[^\\]*$/, "checks.js"), 1).ReadAll());
 // The little of a page's document that demo/page.js uses.
 function FakeDocument() {
     var elements = {};
@@ -136,4 +132,4 @@ if (mode == "unregistered") {
         check("a second launch on one tag is refused", second.available === false && calls.length == 5, second.message);
     });
 }
-WScript.Echo(passed + " passed, " + failed + " failed");
+summary();
