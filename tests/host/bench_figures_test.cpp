@@ -1,5 +1,5 @@
-// The bench's arithmetic and text: medians, batch sizes, the table's figures, and the count of
-// one process's entries in a handle-table answer.
+// The bench's arithmetic: medians, batch sizes, and the count of one process's entries in a
+// handle-table answer.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -39,43 +39,6 @@ TEST(BenchBatchSize, BatchLastsAboutTheTargetWithinBounds) {
     for (const auto& c : cases) {
         EXPECT_EQ(bench::BatchSize(c.oneCall, c.batch, c.max), c.calls) << c.oneCall;
     }
-}
-
-TEST(BenchText, DurationsInTheUnitThatSuitsThem) {
-    const struct {
-        double seconds;
-        const char* text;
-    } cases[] = {
-        {41.7e-9, "41.7 ns"}, {0.5e-9, "0.500 ns"}, {12.34e-6, "12.3 us"}, {1e-6, "1.00 us"},
-        {0.160, "160 ms"},    {1.3249, "1.32 s"},   {999.4e-6, "999 us"},   {25, "25.0 s"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(bench::FormatDuration(c.seconds), c.text);
-}
-
-TEST(BenchText, RatiosDeltasAndSizes) {
-    EXPECT_EQ(bench::FormatRatio(355, 1), "355x");
-    EXPECT_EQ(bench::FormatRatio(5, 2), "2.50x");
-    EXPECT_EQ(bench::FormatRatio(19, 100), "0.190x");
-    EXPECT_EQ(bench::FormatRatio(1, 0), "-");
-    EXPECT_EQ(bench::FormatDelta(57, 57), "+0");
-    EXPECT_EQ(bench::FormatDelta(60, 57), "+3");
-    EXPECT_EQ(bench::FormatDelta(45, 57), "-12");
-    EXPECT_EQ(bench::FormatDelta(5000000000LL, 0), "+5000000000");
-    EXPECT_EQ(bench::FormatKiB(832000), "812.5 KiB");
-    EXPECT_EQ(bench::FormatKiB(0), "0.0 KiB");
-}
-
-TEST(BenchText, RowsKeepTheirColumns) {
-    const std::string row = bench::TableRow("Invoke GetStringCPU", "12.3 us", "floor 41.7 ns", "295x");
-    EXPECT_EQ(row.find("12.3 us"), 46u);
-    EXPECT_EQ(row.find("floor"), 70u);
-    EXPECT_EQ(row.find("295x"), 100u);
-    // A row without a comparison ends after its figure.
-    EXPECT_EQ(bench::TableRow("size", "10.0 KiB"), std::string("size") + std::string(42, ' ') +
-                                                       "10.0 KiB");
-    // An item wider than its column pushes the figure right rather than running into it.
-    const std::string wide(50, 'a');
-    EXPECT_EQ(bench::TableRow(wide, "1 s"), wide + " 1 s");
 }
 
 // A handle-table answer: a count, then 16-byte entries that begin with the owner's id.
