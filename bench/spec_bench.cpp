@@ -30,6 +30,7 @@
 #include "bench/process_counters.h"
 #include "bench/rules/figures.h"
 #include "raii.h"
+#include "spec_check/probes/system_library.h"
 #include "text.h"
 
 namespace {
@@ -177,15 +178,6 @@ Costs MethodCosts(IDispatch* control) {
     return costs;
 }
 
-// A DLL of the system folder, loaded and freed around each use as the probes do, so that the
-// figures below and the methods' own pay the same loading.
-fw::Library SystemLibrary(const char* name) {
-    char directory[MAX_PATH] = {};
-    const UINT n = GetSystemDirectoryA(directory, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return fw::Library();
-    return fw::Library((std::string(directory, n) + "\\" + name).c_str());
-}
-
 // The platform's part of the slow methods, called here without the control: the object each
 // call must create afresh, set against the method's whole cost.
 void PlatformParts(const Costs& costs) {
@@ -198,7 +190,7 @@ void PlatformParts(const Costs& costs) {
     };
     const double d3d9 = MedianCallSeconds([] {
         using CreateFn = IDirect3D9*(WINAPI*)(UINT);
-        const fw::Library library = SystemLibrary("d3d9.dll");
+        const fw::Library library = spec_check::LoadSystemLibrary("d3d9.dll");
         if (const auto create = library.Proc<CreateFn>("Direct3DCreate9")) {
             fw::ComPtr<IDirect3D9> direct3d;
             *direct3d.put() = create(32);
@@ -207,11 +199,12 @@ void PlatformParts(const Costs& costs) {
         }
     });
     compare(L"GetStringVGA", "platform alone: Direct3D 9 object, identifier", d3d9);
-    const double loading = MedianCallSeconds([] { (void)SystemLibrary("d3d9.dll"); });
+    const double loading =
+        MedianCallSeconds([] { (void)spec_check::LoadSystemLibrary("d3d9.dll"); });
     compare(L"GetStringVGA", "platform alone: d3d9.dll loaded and freed", loading);
     const double ddraw = MedianCallSeconds([] {
         using CreateFn = HRESULT(WINAPI*)(GUID*, LPVOID*, REFIID, IUnknown*);
-        const fw::Library library = SystemLibrary("ddraw.dll");
+        const fw::Library library = spec_check::LoadSystemLibrary("ddraw.dll");
         if (const auto create = library.Proc<CreateFn>("DirectDrawCreateEx")) {
             fw::ComPtr<IDirectDraw7> directDraw;
             DDSCAPS2 caps{};
