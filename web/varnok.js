@@ -11,6 +11,11 @@
 // Varnok.launch(settings[, options]) starts the game through the launcher control and answers
 //   { available: true, code: result code, message } or { available: false, code: null, message }.
 //
+// In a page the controls are used through object tags only, since a control that script creates
+// by its ProgID has no page and a control built for certain sites answers nothing without one: the
+// page's own spec-check tag or a hidden one inserted for the read, and a fresh hidden launcher tag
+// for each launch. Script hosts without a document create them by ProgID.
+//
 // Written for every script engine a visitor may bring, Internet Explorer's old JScript included
 // (no newer syntax, no ES5 library calls), and for script hosts without a page at all (cscript):
 // the global object is taken from `this`, and a missing window, navigator or document is simply
@@ -19,9 +24,11 @@
 var Varnok = (function (global) {
     var SPEC_PROGID = "QUELLISSPECCHECK.QuellisSpecCheckCtrl.1";
     var LAUNCHER_PROGID = "QuellisLauncher.QuellisLauncherVistaPlay.1";
-    // The ids of the object tags a page embeds the controls with, unless options name others.
+    // The controls' class ids (their coclasses' uuids), for object tags.
+    var SPEC_CLSID = "DB57CD35-85CB-40C4-B8E0-6888F8E040DD";
+    var LAUNCHER_CLSID = "C6CF25F3-3B01-4C78-91E0-B8CAB886A687";
+    // The id of the object tag a page embeds the spec-check control with, unless options name another.
     var SPEC_ELEMENT = "varnokSpecCheck";
-    var LAUNCHER_ELEMENT = "varnokLauncher";
 
     // Every fact, in the order a page shows them: name, label, and the spec-check method that
     // gives it (none for facts only a browser knows).
@@ -71,14 +78,23 @@ var Varnok = (function (global) {
         return { value: value, source: source, from: from };
     }
 
-    // An object tag's control: the element when it carries the control's methods (Internet
-    // Explorer with the control loaded); null for a missing tag, and for a tag that another browser
-    // shows as an empty element or whose control did not load.
+    function pageDocument() {
+        try { return global.document || null; } catch (e) { return null; }
+    }
+    // Whether this engine can host controls at all. Internet Explorer 11 hides ActiveXObject from
+    // detection yet still creates objects.
+    function activeX() {
+        try { return typeof ActiveXObject != "undefined" || "ActiveXObject" in global; } catch (e) { return false; }
+    }
+
+    // An object tag's control: the element (or any object) when it carries the control's methods
+    // (Internet Explorer with the control loaded); null for a missing tag, and for a tag that
+    // another browser shows as an empty element or whose control did not load.
     function elementControl(which, method) {
         try {
             var el = which;
             if (typeof which == "string") {
-                var doc = global.document;
+                var doc = pageDocument();
                 if (!doc || !doc.getElementById) return null;
                 el = doc.getElementById(which);
             }
@@ -89,15 +105,48 @@ var Varnok = (function (global) {
         }
     }
 
+    // A hidden object tag of a control, inserted into the page for one use: { control, remove }, or
+    // null where the page cannot host controls or the control did not load.
+    function hiddenControl(clsid, method) {
+        var doc = pageDocument();
+        if (!doc || !activeX()) return null;
+        var holder = null;
+        function remove() {
+            try { if (holder && holder.parentNode) holder.parentNode.removeChild(holder); } catch (e) {}
+            holder = null;
+        }
+        try {
+            holder = doc.createElement("div");
+            (doc.body || doc.documentElement).appendChild(holder);
+            // Written in once the holder is in the page, so that the control is created with it.
+            holder.innerHTML = "<object classid=\"clsid:" + clsid + "\" width=\"0\" height=\"0\" " +
+                               "style=\"position: absolute\"></object>";
+            var el = holder.getElementsByTagName("object")[0];
+            if (el && typeof el[method] != "undefined") return { control: el, remove: remove };
+        } catch (e) {}
+        remove();
+        return null;
+    }
+
     // A new instance by ProgID, where the engine has ActiveXObject and may create it.
     function progIdControl(progId) {
         try {
-            // Internet Explorer 11 hides ActiveXObject from detection yet still creates objects.
-            if (typeof ActiveXObject == "undefined" && !("ActiveXObject" in global)) return null;
+            if (!activeX()) return null;
             return new ActiveXObject(progId);
         } catch (e) {
             return null;
         }
+    }
+
+    // The spec-check control for one read: the page's tag (options.specCheck: the tag, its id or
+    // any object with the control's methods; default "varnokSpecCheck"), else a hidden tag in a
+    // page, else an instance by ProgID where there is no page. { control, remove } or null.
+    function specCheckControl(options) {
+        var el = elementControl(options.specCheck || SPEC_ELEMENT, "GetStringSpecVer");
+        if (el) return { control: el, remove: function () {} };
+        if (pageDocument()) return hiddenControl(SPEC_CLSID, "GetStringSpecVer");
+        var ctl = progIdControl(SPEC_PROGID);
+        return ctl ? { control: ctl, remove: function () {} } : null;
     }
 
     // One method of a control: its text, or undefined when the call fails. A method that answers
@@ -118,7 +167,7 @@ var Varnok = (function (global) {
     // The graphics adapter as the browser's WebGL names it, where it names it unmasked.
     function webglAdapter() {
         try {
-            var doc = global.document;
+            var doc = pageDocument();
             if (!doc || !doc.createElement) return null;
             var canvas = doc.createElement("canvas");
             if (!canvas || !canvas.getContext) return null;
@@ -207,7 +256,8 @@ var Varnok = (function (global) {
         }
     }
 
-    // options: specCheck: the spec-check object tag (element or id, default "varnokSpecCheck");
+    // options: specCheck: the spec-check object tag (the element, its id, default
+    // "varnokSpecCheck", or any object with the control's methods);
     // facts: the names of the facts wanted (default all; the machine keys start a program and
     // wait for it, so a page that does not need them may leave them out).
     function readSpec(options, callback) {
@@ -225,20 +275,20 @@ var Varnok = (function (global) {
         // The browser first; the control's answer, where it has one, takes the fact's place.
         browserFacts(answer);
         var keep = {};
-        var ctl = elementControl(options.specCheck || SPEC_ELEMENT, "GetStringSpecVer") ||
-                  progIdControl(SPEC_PROGID);
-        if (ctl) {
+        var spec = specCheckControl(options);
+        if (spec) {
             for (i = 0; i < FACTS.length; i++) {
                 var name = FACTS[i][0], method = FACTS[i][2];
                 if (!method || (wanted && !contains(wanted, name))) continue;
-                var text = callText(ctl, method);
+                var text = callText(spec.control, method);
                 if (text !== undefined) {
                     answer[name] = fact(text, "control", method);
                     keep[name] = true;
                 }
             }
         }
-        ctl = null;
+        if (spec) spec.remove();
+        spec = null;
         // Only the facts asked for, also after the late ones came in.
         function onlyWanted() {
             if (!wanted) return;
@@ -254,35 +304,43 @@ var Varnok = (function (global) {
         return answer;
     }
 
-    // Object tags whose launcher instance has launched once. The control appends each path and
-    // argument to what it holds, so a second launch on one instance would start another path.
+    // ---- The launch ----
+
+    // Object tags of the page's own whose launcher instance has launched once. The control appends
+    // each path and argument to what it holds, so a second launch on one instance would start
+    // another path.
     var usedElements = [];
 
-    function launcher(options) {
+    // The launcher control for one launch: the page's tag when options.launcher names one (once),
+    // else a fresh hidden tag in a page, else a new instance by ProgID where there is no page.
+    // { control, done } (done: after the launch), { used: true }, or null.
+    function launcherControl(options) {
+        if (options && options.launcher) {
+            var el = elementControl(options.launcher, "Execute");
+            if (!el) return null;
+            if (contains(usedElements, el)) return { used: true };
+            return { control: el, done: function () {}, element: el };
+        }
+        if (pageDocument()) {
+            var tag = hiddenControl(LAUNCHER_CLSID, "Execute");
+            return tag ? { control: tag.control, done: tag.remove } : null;
+        }
         var ctl = progIdControl(LAUNCHER_PROGID);
-        if (ctl) return { control: ctl };
-        var el = elementControl((options && options.launcher) || LAUNCHER_ELEMENT, "Execute");
-        if (!el) return null;
-        if (contains(usedElements, el)) return { used: true };
-        return { control: el, element: el };
+        return ctl ? { control: ctl, done: function () {} } : null;
     }
 
     // True when a launch can be asked for here: the launcher control can be created, or the
     // page's object tag holds one that has not launched yet.
     function canLaunch(options) {
-        var found = launcher(options);
+        var found = launcherControl(options);
+        if (found && found.done) found.done();
         return !!(found && found.control);
     }
 
-    // settings, as the launcher's methods take them: keyType (0 classes root, 1 current user, other
-    // local machine), regKey and valueName (where the installation directory is recorded), reg1
-    // and reg2 (the two parameter texts), pathName (the program below the installation directory),
-    // param (its command-line argument), boardGame (true: the board-game launch).
-    // options: launcher: the launcher object tag (element or id, default "varnokLauncher").
-    function launch(settings, options) {
-        var s = settings || {};
-        var found = launcher(options);
-        if (!found) return { available: false, code: null, message: NOT_AVAILABLE };
+    // The launch through the launcher control: its answer, or null when there is no control here.
+    function controlLaunch(s, options) {
+        var found = launcherControl(options);
+        if (!found) return null;
         if (found.used) {
             return { available: false, code: null,
                      message: "This page's launcher has started the game once already; reload the page to start it again." };
@@ -303,7 +361,21 @@ var Varnok = (function (global) {
         } catch (e) {
             return { available: false, code: null,
                      message: "The launcher control did not answer (" + errorText(e) + ")." };
+        } finally {
+            found.done();
         }
+    }
+
+    // settings, as the launcher's methods take them: keyType (0 classes root, 1 current user, other
+    // local machine), regKey and valueName (where the installation directory is recorded), reg1
+    // and reg2 (the two parameter texts), pathName (the program below the installation directory),
+    // param (its command-line argument), boardGame (true: the board-game launch).
+    // options: launcher: a launcher object tag of the page's own (the element, its id, or any
+    // object with the control's methods), used for one launch.
+    // Each way of launching answers null where it is not available here; the first that is, launches.
+    function launch(settings, options) {
+        var s = settings || {};
+        return controlLaunch(s, options) || { available: false, code: null, message: NOT_AVAILABLE };
     }
 
     var names = [], labels = {};

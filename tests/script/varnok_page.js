@@ -1,8 +1,12 @@
 // web/varnok.js and demo/page.js as they stand, in a page's script engine. "registered": every
-// spec-check fact is the control's own answer, and the page's button launches the sample game.
+// spec-check fact is the control's own answer, and the page's button launches the sample game; in
+// a stand-in page the controls come from object tags of the registered classes, a fresh one for
+// each launch, and never by ProgID.
 // "unregistered" (both controls unregistered): nothing throws, every fact is unknown, launching is
 // not available; stand-in object tags that are empty, blocked or failing change nothing of that.
 var fso = new ActiveXObject("Scripting.FileSystemObject"), shell = WScript.CreateObject("WScript.Shell");
+// The page the library sees: none under cscript, except where a step puts a stand-in there.
+var document = null;
 function load(relative) {
     var root = fso.GetParentFolderName(fso.GetParentFolderName(fso.GetParentFolderName(WScript.ScriptFullName)));
     var f = fso.OpenTextFile(root + "\\" + relative, 1), text = f.ReadAll();
@@ -94,6 +98,70 @@ step("sample page", function () {
         }
     }
 });
+
+// A stand-in for Internet Explorer's page: an object tag written into an element's innerHTML gets
+// controlFor(its class id) as its control, or an element without methods when that gives null.
+function FakePage(controlFor) {
+    var page = this;
+    page.tags = [];
+    page.body = { children: [],
+                  appendChild: function (el) { el.parentNode = this; this.children.push(el); return el; },
+                  removeChild: function (el) {
+                      for (var i = 0; i < this.children.length; i++) if (this.children[i] === el) this.children.splice(i, 1);
+                      el.parentNode = null;
+                      return el;
+                  } };
+    page.getElementById = function () { return null; };
+    page.createElement = function () {
+        return { innerHTML: "", getElementsByTagName: function (name) {
+            var m = /<object classid="clsid:([^"]*)"/i.exec(this.innerHTML);
+            if (name != "object" || !m) return [];
+            if (!this.tag) {
+                this.tag = { classid: m[1].toUpperCase(), holder: this, control: controlFor(m[1].toUpperCase()) || {} };
+                page.tags.push(this.tag);
+            }
+            return [this.tag.control];
+        } };
+    };
+}
+function classId(progId) { return shell.RegRead("HKCR\\" + progId + "\\CLSID\\").replace(/[{}]/g, "").toUpperCase(); }
+if (mode == "registered") {
+    var SPEC = "QUELLISSPECCHECK.QuellisSpecCheckCtrl.1", LAUNCHER = "QuellisLauncher.QuellisLauncherVistaPlay.1";
+    step("object tags in a page", function () {
+        var page = new FakePage(function (clsid) { return clsid == classId(SPEC) ? new ActiveXObject(SPEC) : null; });
+        document = page;
+        try {
+            checkAnswer("read through a hidden tag", Varnok.readSpec());
+            check("one spec-check tag, removed after the read", page.tags.length == 1 && page.tags[0].holder.parentNode == null &&
+                  page.body.children.length == 0, page.tags.length);
+            var r = Varnok.launch(VarnokPage.game);
+            check("no launcher by ProgID in a page", r.available === false && !Varnok.canLaunch() && page.body.children.length == 0,
+                  r.message);
+        } finally {
+            document = null;
+        }
+    });
+    step("a fresh launcher tag for each launch", function () {
+        var paths = [];
+        var page = new FakePage(function (clsid) {
+            if (clsid != classId(LAUNCHER)) return null;
+            var mine = [], tag = { SetRegInfo: function () {}, SetRegParam: function () {}, AddParmeter: function () {},
+                                   AddPathName: function (p) { mine.push(p); }, Execute: function () { return 0; } };
+            paths.push(mine);
+            return tag;
+        });
+        document = page;
+        try {
+            var first = Varnok.launch({ pathName: "\\one.exe" }), second = Varnok.launch({ pathName: "\\two.exe" });
+            check("two launches, two tags, each removed", first.code === 0 && second.code === 0 && page.tags.length == 2 &&
+                  page.body.children.length == 0, page.tags.length + " tags, " + page.body.children.length + " left");
+            check("one path each", paths.length == 2 && paths[0].join() == "\\one.exe" && paths[1].join() == "\\two.exe",
+                  paths.join(" / "));
+        } finally {
+            document = null;
+        }
+    });
+}
 
 if (mode == "unregistered") {
     step("launch", function () {
