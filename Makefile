@@ -1,9 +1,12 @@
 # The two entry points: `make demo` and `make test`. Both install what is missing first.
 BUILD ?= build
 MAKEFLAGS += --no-print-directory
-CMAKE_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release
+# The page origins the controls work for: empty (tests, demo) or "any" for every page.
+SITES ?=
+CMAKE_FLAGS = -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release \
+              -DVARNOK_SITES="$(SITES)"
 
-.PHONY: all setup build demo test bench fuzz dist screenshot clean
+.PHONY: all setup build demo test bench fuzz dist sites-given screenshot clean
 
 all: build
 
@@ -35,11 +38,19 @@ fuzz: build
 	done
 
 # The shipped files in dist/: both DLLs, a web-install cabinet of each, the MSI and the docs, with
-# each file's size. Signed with Authenticode when SIGN_CERT and SIGN_KEY name a PEM certificate
-# and key (SIGN_PASS: the key's password); unsigned, and saying so, without them.
+# each file's size. The controls work only on pages of SITES, which must be given; SITES=any
+# builds them for every page, and the run says so. Signed with Authenticode when SIGN_CERT and
+# SIGN_KEY name a PEM certificate and key (SIGN_PASS: the key's password); unsigned, and saying
+# so, without them.
 export SIGN_CERT SIGN_KEY SIGN_PASS
-dist: build
+dist: sites-given build
 	@scripts/dist $(BUILD) dist
+
+sites-given:
+	@[ -n "$(SITES)" ] || { \
+	  echo 'make dist: say which sites the controls work for, as origins scheme://host[:port]:'; \
+	  echo '  make dist SITES="https://portal.example https://*.portal.example"'; \
+	  echo '  (or SITES=any for controls that every page may use)'; exit 2; } >&2
 
 # ctest's summary is the last thing printed.
 test: build

@@ -7,11 +7,32 @@ function(shipped_dll_runtime target)
                       -Wl,-Map,$<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_BASE_NAME:${target}>.map)
 endfunction()
 
+# The sites a release's controls work for (`make dist SITES="https://portal.example ..."`): "any",
+# or when empty, any page, as builds for the tests and the demo are.
+set(VARNOK_SITES "" CACHE STRING "the page origins the controls work for; empty or any: all")
+# Locked copies of both controls for the tests, beside the open ones (in locked/ below each).
+set(VARNOK_TEST_SITES "https://portal.example https://*.portal.example http://games.portal.example:8080")
+
+# site_list_resource(<target> <sites>): the site list resource of a control DLL.
+function(site_list_resource target sites)
+  if(sites STREQUAL "")
+    set(sites "any")
+  endif()
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}.sites)
+  file(CONFIGURE OUTPUT ${dir}/sites.txt CONTENT "${sites}")
+  file(CONFIGURE OUTPUT ${dir}/sites.rc CONTENT
+       "#include \"site_list_id.h\"\nVARNOK_SITE_LIST_ID RCDATA \"${dir}/sites.txt\"\n")
+  set_source_files_properties(${dir}/sites.rc PROPERTIES OBJECT_DEPENDS ${dir}/sites.txt)
+  target_sources(${target} PRIVATE ${dir}/sites.rc)
+endfunction()
+
 # add_control_dll(<name> SUFFIX <.ocx|.dll> IDL <file.idl> [PROXY]
 #                 SOURCES ... RESOURCE_DEPENDS ... LIBS ...)
 # One of the shipped controls: its generated interface code, the framework, the runtime shim that
-# keeps it loadable on XP, the given .rc/.def and sources; registered in the test prefix. Also a
-# static library <name>_ids with the generated header and GUIDs, for the tests.
+# keeps it loadable on XP, the given .rc/.def and sources; registered in the test prefix, with the
+# sites of VARNOK_SITES. Also <name>Locked, the same objects locked to VARNOK_TEST_SITES, in
+# locked/, and a static library <name>_ids with the generated header and GUIDs, for the tests.
+# Sources added later go to the object library <name>_objects.
 function(add_control_dll name)
   cmake_parse_arguments(C "PROXY" "SUFFIX;IDL;IDS" "SOURCES;RESOURCE_DEPENDS;LIBS" ${ARGN})
   get_filename_component(idl_name ${C_IDL} NAME_WE)
@@ -20,17 +41,31 @@ function(add_control_dll name)
   else()
     widl_compile(${C_IDL} OUT_DIR ${CMAKE_CURRENT_BINARY_DIR})
   endif()
-  add_library(${name} SHARED ${C_SOURCES} ${CMAKE_SOURCE_DIR}/framework/compat/xp_compat.cpp
-              ${${idl_name}_HEADER})
+  set(defs ${C_SOURCES})
+  list(FILTER defs INCLUDE REGEX "\\.def$")
+  list(FILTER C_SOURCES EXCLUDE REGEX "\\.def$")
+  add_library(${name}_objects OBJECT ${C_SOURCES}
+              ${CMAKE_SOURCE_DIR}/framework/compat/xp_compat.cpp ${${idl_name}_HEADER})
   # The resource script embeds the generated type library.
   set_source_files_properties(${name}.rc PROPERTIES OBJECT_DEPENDS
                               "${${idl_name}_TLB};${C_RESOURCE_DEPENDS}")
-  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}
+  target_include_directories(${name}_objects PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}
                              ${CMAKE_CURRENT_BINARY_DIR} ${CMAKE_SOURCE_DIR})
-  target_link_libraries(${name} PRIVATE framework ${C_LIBS})
-  set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ${C_SUFFIX} OUTPUT_NAME ${name})
-  target_link_options(${name} PRIVATE -Wl,--enable-stdcall-fixup)
-  shipped_dll_runtime(${name})
+  target_link_libraries(${name}_objects PRIVATE framework ${C_LIBS})
+
+  foreach(variant "" Locked)
+    set(dll ${name}${variant})
+    add_library(${dll} SHARED $<TARGET_OBJECTS:${name}_objects> ${defs})
+    target_link_libraries(${dll} PRIVATE framework ${C_LIBS})
+    set_target_properties(${dll} PROPERTIES PREFIX "" SUFFIX ${C_SUFFIX} OUTPUT_NAME ${name})
+    target_link_options(${dll} PRIVATE -Wl,--enable-stdcall-fixup)
+    shipped_dll_runtime(${dll})
+  endforeach()
+  site_list_resource(${name} "${VARNOK_SITES}")
+  site_list_resource(${name}Locked "${VARNOK_TEST_SITES}")
+  set_target_properties(${name}Locked PROPERTIES
+                        LIBRARY_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/locked
+                        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/locked)
 
   add_library(${C_IDS} STATIC ${${idl_name}_IID_C} ${${idl_name}_HEADER})
   target_include_directories(${C_IDS} PUBLIC ${CMAKE_CURRENT_BINARY_DIR})

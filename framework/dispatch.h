@@ -49,14 +49,22 @@ void StoreBstrResult(BSTR value, VARIANT* result);
 // The dispatch layer's answer to running out of memory: an exception for the script.
 [[nodiscard]] HRESULT OutOfMemoryException(EXCEPINFO* excep);
 
+// Calls the table entry of the DISPID. With `run` false the call is checked the same way, but no
+// method runs and the answer is an empty text.
 template <typename T, size_t N>
 [[nodiscard]] HRESULT InvokeDispatchTable(T& object, const DispatchEntry<T> (&table)[N], DISPID id,
                                           WORD flags, DISPPARAMS* params, VARIANT* result,
-                                          EXCEPINFO* excep) {
+                                          EXCEPINFO* excep, bool run = true) {
     if (id < 1 || static_cast<size_t>(id) > N) return DISP_E_MEMBERNOTFOUND;
     const HRESULT shape = CheckParameterlessCall(flags, params);
     if (FAILED(shape)) return shape;
     try {
+        if (!run) {
+            BSTR empty = SysAllocString(L"");
+            if (!empty) throw std::bad_alloc();
+            StoreBstrResult(empty, result);
+            return S_OK;
+        }
         StoreBstrResult((object.*table[id - 1].method)(), result);
     } catch (const std::bad_alloc&) {
         return OutOfMemoryException(excep);

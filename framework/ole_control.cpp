@@ -12,6 +12,7 @@
 #include "hresult.h"
 #include "module.h"
 #include "persist.h"
+#include "site_lock.h"
 #include "text.h"
 
 namespace fw {
@@ -609,6 +610,10 @@ STDMETHODIMP OleControl::GetClientSite(IOleClientSite** site) {
     if (!site) return E_POINTER;
     return state_->clientSite.CopyTo(site);
 }
+
+bool OleControl::PageAllowed() const { return fw::PageAllowed(state_->clientSite.get()); }
+
+bool OleControl::HasClientSite() const { return static_cast<bool>(state_->clientSite); }
 
 STDMETHODIMP OleControl::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
 

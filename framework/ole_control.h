@@ -181,6 +181,11 @@ protected:
     // it is in-place active with one, else the window its in-place site reports, else none.
     HWND MessageOwnerWindow();
 
+    // Whether the module's site list lets this control work on the page that holds it (always in
+    // an open build), asked afresh at each call; and whether the control has a client site.
+    bool PageAllowed() const;
+    bool HasClientSite() const;
+
     // Exchanges the extent (HIMETRIC) under the two names given, as LONGs (VT_I4) or, with
     // asUnsigned, as ULONGs (VT_UI4). A loaded negative (or, unsigned, above LONG_MAX) size keeps
     // the default extent for that axis.

@@ -7,6 +7,7 @@
 #include "launcher/rules/launch_rules.h"
 #include "launcher_ctrl.h"
 #include "raii.h"
+#include "text.h"
 
 namespace {
 
@@ -51,13 +52,38 @@ bool IsVistaOrLater() {
            version.dwMajorVersion >= 6;
 }
 
+bool CQuellisLauncherVistaPlay::MayLaunch() const {
+    if (PageAllowed()) return true;
+    if (HasClientSite()) return false;
+    // No page: only the elevated instance, which the system's surrogate runs for our AppID (some
+    // surrogates are named by the class instead). A page's script only ever reaches instances in
+    // its own browser process.
+    const std::string commandLine = GetCommandLineA();
+    for (const GUID* id : {&kLauncherAppId, &CLSID_QuellisLauncherVistaPlay}) {
+        const std::wstring text = fw::GuidToString(*id);
+        if (launcher::IsSurrogateFor(commandLine, std::string(text.begin(), text.end()))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Refused by the site lock: nothing written, nothing started, as a refusal by the machine policy.
 STDMETHODIMP CQuellisLauncherVistaPlay::Execute(LONG* IReturn) {
+    if (!MayLaunch()) {
+        SetResult(IReturn, LaunchResult::KeyNotOpened);
+        return S_FALSE;
+    }
     SetResult(IReturn, LaunchResult::NothingReported);
     const HRESULT hr = IsVistaOrLater() ? ExecuteVista(IReturn) : ExecuteWin(IReturn);
     return SUCCEEDED(hr) ? S_OK : S_FALSE;
 }
 
 STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteBoardGame(LONG* IReturn) {
+    if (!MayLaunch()) {
+        SetResult(IReturn, LaunchResult::CParamNotWritten);
+        return S_FALSE;
+    }
     SetResult(IReturn, LaunchResult::NothingReported);
     const HRESULT hr =
         IsVistaOrLater() ? ExecuteVistaBoardGame(IReturn) : ExecuteWinBoardGame(IReturn);
@@ -66,11 +92,15 @@ STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteBoardGame(LONG* IReturn) {
 
 STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWin(LONG* IReturn) {
     fw::RegKey key;
-    if (m_bRegInfoRefused || key.OpenA(m_hRootKey, m_szRegKey, kLaunchKeyAccess) != ERROR_SUCCESS) {
+    if (!MayLaunch() || m_bRegInfoRefused ||
+        key.OpenA(m_hRootKey, m_szRegKey, kLaunchKeyAccess) != ERROR_SUCCESS) {
         SetResult(IReturn, LaunchResult::KeyNotOpened);
         return S_FALSE;
     }
-    const auto installDir = ReadDirectoryValue(key.get(), m_szValueName);
+    // The three values every launch writes hold a page's texts, never a directory.
+    const auto installDir = launcher::IsLaunchOutputValue(m_szValueName)
+                                ? std::nullopt
+                                : ReadDirectoryValue(key.get(), m_szValueName);
     // A directory that is not an absolute local path would let the system complete it with the
     // current drive or folder, or reach a share or device: treated as no directory at all.
     if (!installDir || !launcher::IsAbsoluteLocalDirectory(*installDir)) {
@@ -99,6 +129,10 @@ STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWin(LONG* IReturn) {
 }
 
 STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWinBoardGame(LONG* IReturn) {
+    if (!MayLaunch()) {
+        SetResult(IReturn, LaunchResult::CParamNotWritten);
+        return S_FALSE;
+    }
     std::array<char, launcher::kDirectoryBufferSize> windows{};
     GetWindowsDirectoryA(windows.data(), static_cast<UINT>(windows.size()));
     // A program the machine's launch policy does not allow ends the launch before any key is

@@ -24,10 +24,11 @@ HRESULT WINAPI PrxDllRegisterServer();
 HRESULT WINAPI PrxDllUnregisterServer();
 }
 
-namespace {
-
 // {40A3FCBF-B7C8-4DB5-9EC9-24B7AD28EC83}
-const GUID kAppId = {0x40a3fcbf, 0xb7c8, 0x4db5, {0x9e, 0xc9, 0x24, 0xb7, 0xad, 0x28, 0xec, 0x83}};
+const GUID kLauncherAppId = {
+    0x40a3fcbf, 0xb7c8, 0x4db5, {0x9e, 0xc9, 0x24, 0xb7, 0xad, 0x28, 0xec, 0x83}};
+
+namespace {
 
 constexpr UINT kAppIdScript = IDR_VARNOKLAUNCHER;
 constexpr UINT kClassScript = IDR_QUELLISLAUNCHERVISTAPLAY;
@@ -35,7 +36,7 @@ constexpr UINT kClassScript = IDR_QUELLISLAUNCHERVISTAPLAY;
 std::vector<std::pair<std::wstring, std::wstring>> Substitutions() {
     return {
         {L"MODULE", std::wstring(fw::Module::FileName())},
-        {L"APPID", fw::GuidToString(kAppId)},
+        {L"APPID", fw::GuidToString(kLauncherAppId)},
         {L"OLEMISC", fw::DecimalText(CQuellisLauncherVistaPlay::kInfo.miscStatus)},
     };
 }

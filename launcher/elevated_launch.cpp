@@ -1,9 +1,11 @@
 // Launches through an elevated instance of this class: the system's elevation moniker creates it
 // in a surrogate process with administrator rights, the settings are copied to it with the
 // interface's own methods, and it performs the direct launch there.
+#include <array>
 #include <string>
 
 #include "launcher/rules/launch_rules.h"
+#include "launch_policy.h"
 #include "launcher_ctrl.h"
 #include "raii.h"
 
@@ -18,13 +20,39 @@ SHORT KeyTypeOf(HKEY root) {
 
 }  // namespace
 
+std::optional<launcher::LaunchResult> CQuellisLauncherVistaPlay::RefusalBeforeElevation(
+    bool boardGame) const {
+    using launcher::LaunchResult;
+    const LaunchResult refused =
+        boardGame ? LaunchResult::CParamNotWritten : LaunchResult::KeyNotOpened;
+    if (!MayLaunch() || m_bRegInfoRefused) return refused;
+    const auto policy = ReadLaunchPolicy();
+    if (!policy) return std::nullopt;
+    if (boardGame) {
+        std::array<char, launcher::kDirectoryBufferSize> windows{};
+        GetWindowsDirectoryA(windows.data(), static_cast<UINT>(windows.size()));
+        const bool allowed = launcher::PolicyAllowsBoardGame(
+            *policy, launcher::BoardGameProgram(windows.data(), m_szPathName),
+            launcher::BoardGameProgram(windows.data(), ""), IsFieldLeadByte);
+        return allowed ? std::nullopt : std::optional(refused);
+    }
+    // The program the elevated instance would start, read as it will read it.
+    fw::RegKey key;
+    if (key.OpenA(m_hRootKey, m_szRegKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return refused;
+    const auto installDir = launcher::IsLaunchOutputValue(m_szValueName)
+                                ? std::nullopt
+                                : ReadDirectoryValue(key.get(), m_szValueName);
+    if (!installDir || !launcher::IsAbsoluteLocalDirectory(*installDir)) {
+        return LaunchResult::DirectoryNotRead;
+    }
+    const bool allowed = launcher::PolicyAllowsGame(
+        *policy, launcher::GameProgram(*installDir, m_szPathName), IsFieldLeadByte);
+    return allowed ? std::nullopt : std::optional(refused);
+}
+
 HRESULT CQuellisLauncherVistaPlay::LaunchElevated(LONG* IReturn, bool boardGame) {
-    // Settings that named no usable key stop here, as the direct launches do.
-    if (m_bRegInfoRefused) {
-        if (IReturn) {
-            *IReturn = static_cast<LONG>(boardGame ? launcher::LaunchResult::CParamNotWritten
-                                                   : launcher::LaunchResult::KeyNotOpened);
-        }
+    if (const auto refusal = RefusalBeforeElevation(boardGame)) {
+        if (IReturn) *IReturn = static_cast<LONG>(*refusal);
         return S_FALSE;
     }
     // The page's thread normally has COM already; the initialisation is balanced either way.

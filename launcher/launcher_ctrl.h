@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "VarnokLauncher.h"
@@ -67,6 +68,14 @@ public:
     static Factory factory;
 
 private:
+    // Whether this instance may launch at all: its page is on the module's site list (always in
+    // an open build), or it is the elevated instance, which has no page and lives in the
+    // launcher's own COM surrogate process.
+    bool MayLaunch() const;
+    // What a launch would be refused with before anything is written, decided by the page's
+    // instance with read access only so that a refused launch never asks for elevation: the site
+    // lock, settings that named no usable key, and the machine launch policy.
+    std::optional<launcher::LaunchResult> RefusalBeforeElevation(bool boardGame) const;
     // Copies the settings to an elevated instance and lets it launch the game or the board game.
     HRESULT LaunchElevated(LONG* IReturn, bool boardGame);
     // Shows a refusal of AddPathName or AddParmeter and answers S_FALSE.
@@ -87,6 +96,9 @@ private:
 
     fw::DispatchTypeInfo typeInfo_;
 };
+
+// The launcher's AppID, under which the system's COM surrogate runs its elevated instances.
+extern const GUID kLauncherAppId;
 
 // Windows Vista (6.0) or later, asked afresh on every call.
 bool IsVistaOrLater();

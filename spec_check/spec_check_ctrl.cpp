@@ -90,7 +90,10 @@ STDMETHODIMP CQuellisSpecCheckCtrl::Invoke(DISPID id, REFIID iid, LCID, WORD fla
                                            DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
                                            UINT*) {
     if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    return fw::InvokeDispatchTable(*this, kDispatchMap, id, flags, params, result, excep);
+    // On a page the site list does not allow, every method answers an empty text: nothing is
+    // measured, no gate program starts and no message box shows.
+    return fw::InvokeDispatchTable(*this, kDispatchMap, id, flags, params, result, excep,
+                                   PageAllowed());
 }
 
 void CQuellisSpecCheckCtrl::OnDraw(HDC hdc, const RECT& bounds) {

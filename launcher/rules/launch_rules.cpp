@@ -206,10 +206,29 @@ std::optional<PolicyLocation> ParsePolicyLocation(const std::string& text, LeadB
     location.keyPath = text.substr(slash + 1, bar - slash - 1);
     location.valueName = text.substr(bar + 1);
     if (location.keyPath.empty() || location.keyPath[0] == '\\') return std::nullopt;
-    for (const char* written : {"C_Param", "R_Param", "A_Param"}) {
-        if (EqualsNoCase(location.valueName, written)) return std::nullopt;
-    }
+    if (IsLaunchOutputValue(location.valueName)) return std::nullopt;
     return location;
+}
+
+bool IsLaunchOutputValue(const std::string& valueName) {
+    for (const char* written : {"C_Param", "R_Param", "A_Param"}) {
+        if (EqualsNoCase(valueName, written)) return true;
+    }
+    return false;
+}
+
+bool IsSurrogateFor(const std::string& commandLine, const std::string& appId) {
+    const std::string argument = "/processid:" + appId;
+    for (std::size_t at = 0; at + argument.size() <= commandLine.size(); ++at) {
+        const bool startsWord = at > 0 && (commandLine[at - 1] == ' ' || commandLine[at - 1] == '\t');
+        const std::size_t end = at + argument.size();
+        const bool endsWord = end == commandLine.size() || commandLine[end] == ' ' ||
+                              commandLine[end] == '\t';
+        if (startsWord && endsWord && EqualsNoCase(commandLine.substr(at, argument.size()), argument.c_str())) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool PolicyAllowsGame(const LaunchPolicy& policy, const std::string& program, LeadByteTest isLead) {

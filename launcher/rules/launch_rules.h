@@ -96,6 +96,16 @@ struct PolicyLocation {
 // ("C_Param", "R_Param", "A_Param"), which a page could fill with a directory of its choice.
 std::optional<PolicyLocation> ParsePolicyLocation(const std::string& text, LeadByteTest isLead);
 
+// Whether a value name is one of the three every launch writes with the page's texts ("C_Param",
+// "R_Param", "A_Param"), compared as the registry compares names: such a value holds whatever a
+// page wrote, so it never names an installation directory.
+bool IsLaunchOutputValue(const std::string& valueName);
+
+// Whether a process's command line is that of the system's COM surrogate for the given AppID or
+// class ("{...}"): an argument "/Processid:<id>", in any case, as a word of its own. A path cannot
+// hold it (no colon past a drive), so only the surrogate's arguments can.
+bool IsSurrogateFor(const std::string& commandLine, const std::string& appId);
+
 // What a policy allows: the installation directories its locations held, and the program names
 // it lists (when `programsListed`; an empty list then allows none).
 struct LaunchPolicy {

@@ -109,6 +109,31 @@ TEST(LaunchRules, ValueTextStopsAtNulOrTheDataEnd) {
     EXPECT_EQ(TextOfValue(nullptr, 3), "");
 }
 
+// Only the system surrogate's own argument marks the elevated instance's process.
+TEST(LaunchRules, SurrogateIsKnownByItsProcessIdArgument) {
+    const std::string id = "{40A3FCBF-B7C8-4DB5-9EC9-24B7AD28EC83}";
+    const struct {
+        std::string commandLine;
+        bool surrogate;
+    } rows[] = {
+        {"C:\\Windows\\SysWOW64\\DllHost.exe /Processid:" + id, true},
+        {"C:\\windows\\system32\\dllhost.exe /PROCESSID:{40a3fcbf-b7c8-4db5-9ec9-24b7ad28ec83}", true},
+        {"\"C:\\Program Files\\Browser\\browser.exe\" -nohome", false},
+        {"dllhost.exe /Processid:{00000000-0000-0000-0000-000000000000}", false},
+        {"dllhost.exe /Processid:" + id + "x", false},
+        {"dllhost.exe x/Processid:" + id, false},
+        {"/Processid:" + id, false},
+        {"", false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(IsSurrogateFor(row.commandLine, id), row.surrogate) << row.commandLine;
+    }
+    for (const char* name : {"C_Param", "r_param", "A_PARAM"}) EXPECT_TRUE(IsLaunchOutputValue(name));
+    for (const char* name : {"InstallDir", "C_Param ", "C_Params", ""}) {
+        EXPECT_FALSE(IsLaunchOutputValue(name)) << name;
+    }
+}
+
 namespace {
 
 bool ShiftJisLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }

@@ -14,7 +14,9 @@
 
 #include "VarnokLauncher.h"
 #include "com_test.h"
+#include "dll_class.h"
 #include "launcher_ctrl.h"
+#include "page_site.h"
 #include "planted_games.h"
 #include "raii.h"
 #include "text.h"
@@ -428,6 +430,7 @@ TEST_F(LaunchPolicy, OnlyAllowedProgramsStartOnBothRoads) {
             std::string what = arg;
             if (row.pageDir) what += " from " + fw::WideToNarrow(row.pageDir, CP_ACP);
             SetPageDirectory(row.pageDir);
+            DeleteFileW(prompt_.c_str());
             ComPtr<IQuellisLauncherVistaPlay> launcher;
             ASSERT_EQ(CoCreateInstance(CLSID_QuellisLauncherVistaPlay, nullptr,
                                        CLSCTX_INPROC_SERVER, IID_IQuellisLauncherVistaPlay,
@@ -447,9 +450,9 @@ TEST_F(LaunchPolicy, OnlyAllowedProgramsStartOnBothRoads) {
                               : (elevated ? launcher->ExecuteVista(&result)
                                           : launcher->ExecuteWin(&result));
             EXPECT_EQ(result, row.result) << what;
-            // Only a registry step ends a direct launch with S_FALSE; the elevated one answers
-            // S_OK once the elevated instance was obtained.
-            EXPECT_EQ(hr, (row.result != 0 && !elevated) ? S_FALSE : S_OK) << what;
+            // A refusal ends either road with S_FALSE, and the elevated one before any prompt.
+            EXPECT_EQ(hr, row.result != 0 ? S_FALSE : S_OK) << what;
+            EXPECT_EQ(ReadFileText(prompt_).empty(), !row.started || !elevated) << what;
             if (!row.started) {
                 EXPECT_FALSE(AnyParamWritten(row.key)) << what;
                 EXPECT_FALSE(testing_support::KeyExists(HKEY_LOCAL_MACHINE, missingKey)) << what;
@@ -483,6 +486,111 @@ TEST_F(LaunchPolicy, OnlyAllowedProgramsStartOnBothRoads) {
         EXPECT_EQ(record.find(" " + arg + "\n"), std::string::npos) << arg << " started";
     }
     EXPECT_EQ(Count(record, "module="), 2 * std::size(rows) - refused.size() + 1) << record;
+}
+
+// The launcher locked to the test sites (the build's locked copy, loaded from its file). On a page
+// of those sites it launches on both roads, the elevated one through a locked instance in the
+// surrogate, which has no page; anywhere else, and without a page, no launch method writes,
+// starts or asks for elevation.
+class SiteLock : public Elevation {
+protected:
+    using Page = testing_support::Page;
+    // The locked control on a stand-in page (none at all for a null address), as launcher_.
+    void UseLocked(const wchar_t* url, Page kind = Page::Address) {
+        launcher_.Reset();
+        ASSERT_EQ(testing_support::CreateFromDll(testing_support::BuildFile(LOCKED_LAUNCHER_DLL),
+                                                 CLSID_QuellisLauncherVistaPlay,
+                                                 IID_IQuellisLauncherVistaPlay,
+                                                 launcher_.put_void()),
+                  S_OK);
+        if (url) {
+            ASSERT_EQ(testing_support::PlaceOnPage(launcher_.get(), url, kind), S_OK);
+        }
+    }
+};
+
+TEST_F(SiteLock, ForeignPagesAndControlsWithoutAPageLaunchNothing) {
+    using Method = HRESULT (STDMETHODCALLTYPE IQuellisLauncherVistaPlay::*)(LONG*);
+    const struct {
+        const char* name;
+        Method method;
+        LONG result;
+    } methods[] = {
+        {"Execute", &IQuellisLauncherVistaPlay::Execute, 1},
+        {"ExecuteVista", &IQuellisLauncherVistaPlay::ExecuteVista, 1},
+        {"ExecuteWin", &IQuellisLauncherVistaPlay::ExecuteWin, 1},
+        {"ExecuteBoardGame", &IQuellisLauncherVistaPlay::ExecuteBoardGame, 3},
+        {"ExecuteVistaBoardGame", &IQuellisLauncherVistaPlay::ExecuteVistaBoardGame, 3},
+        {"ExecuteWinBoardGame", &IQuellisLauncherVistaPlay::ExecuteWinBoardGame, 3},
+    };
+    const struct {
+        const char* what;
+        const wchar_t* url;
+        Page kind;
+        bool takenOff;
+    } pages[] = {
+        {"another site", L"https://evil.test/games/", Page::Address, false},
+        {"a listed host as a prefix", L"https://portal.example.evil.test/", Page::Address, false},
+        {"http where https is listed", L"http://portal.example/", Page::Address, false},
+        {"no page (created by script)", nullptr, Page::Address, false},
+        {"a site without a container", L"https://portal.example/", Page::NoContainer, false},
+        {"a document without an address", L"https://portal.example/", Page::NoAddress, false},
+        {"taken off an allowed page", L"https://portal.example/", Page::Address, true},
+    };
+    for (const auto& page : pages) {
+        UseLocked(page.url, page.kind);
+        if (page.takenOff) {
+            ASSERT_EQ(testing_support::TakeOffPage(launcher_.get()), S_OK);
+        }
+        Settings(1, L"\\Game.exe", L"-e");
+        for (const auto& m : methods) {
+            LONG result = 77;
+            EXPECT_EQ((launcher_.get()->*m.method)(&result), S_FALSE) << page.what << ", " << m.name;
+            EXPECT_EQ(result, m.result) << page.what << ", " << m.name;
+        }
+    }
+    Sleep(1000);
+    EXPECT_FALSE(ParamWritten());
+    EXPECT_EQ(ReadFileText(record_), "") << "nothing started";
+    EXPECT_EQ(ReadFileText(prompt_), "") << "no elevation was asked for";
+}
+
+TEST_F(SiteLock, AllowedPagesLaunchOnBothRoads) {
+    // The direct road, in this process.
+    UseLocked(L"HTTPS://Www.Portal.Example:443/play?game=1#now");
+    Settings(1, L"\\Game.exe", L"-direct");
+    LONG result = 77;
+    EXPECT_EQ(launcher_->ExecuteWin(&result), S_OK);
+    EXPECT_EQ(result, 77);
+    std::string record = WaitForRecord(1, " -direct\n");
+    EXPECT_EQ(Line(record, "parent"), "elevation_test.exe") << record;
+
+    // The elevated road: the surrogate loads the locked copy too.
+    const std::wstring server =
+        L"CLSID\\" + fw::GuidToString(CLSID_QuellisLauncherVistaPlay) + L"\\InprocServer32";
+    std::wstring registered;
+    ASSERT_TRUE(testing_support::ReadString(HKEY_CLASSES_ROOT, server, nullptr, &registered));
+    const std::wstring locked = testing_support::BuildFile(LOCKED_LAUNCHER_DLL);
+    auto serve = [&server](const std::wstring& dll) {
+        EndSurrogates();
+        RegKey key;
+        ASSERT_EQ(key.OpenW(HKEY_CLASSES_ROOT, server.c_str(), KEY_SET_VALUE), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(key.get(), nullptr, 0, REG_SZ,
+                                 reinterpret_cast<const BYTE*>(dll.c_str()),
+                                 static_cast<DWORD>((dll.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    };
+    serve(locked);
+    UseLocked(L"http://games.portal.example:8080/");
+    Settings(1, L"\\Game.exe", L"-elevated");
+    result = 77;
+    EXPECT_EQ(launcher_->Execute(&result), S_OK);
+    EXPECT_EQ(result, 0);
+    record = WaitForRecord(1, " -elevated\n");
+    serve(registered);
+    const size_t at = record.rfind("module=", record.find(" -elevated\n"));
+    EXPECT_EQ(Line(record, "parent", at), "dllhost.exe") << record;
+    EXPECT_NE(ReadFileText(prompt_).find("prompt VarnokLauncher"), std::string::npos);
 }
 
 // Ends this prefix's surrogates, so that the next elevation starts new ones with this

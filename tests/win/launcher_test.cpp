@@ -210,6 +210,28 @@ TEST_F(Launch, RegistryFailuresStopBeforeAnythingIsWrittenOrStarted) {
     EXPECT_EQ(ReadFileText(out_), "") << "nothing started";
 }
 
+// The three values the launches write hold a page's texts: named as the installation directory,
+// in any case, they start nothing even when they hold a real one.
+TEST_F(Launch, LaunchOutputValuesNeverNameTheInstallationDirectory) {
+    Settings(1, L"\\Game.exe", L"-x");
+    RegKey key;
+    ASSERT_EQ(key.OpenW(HKEY_CURRENT_USER, kTestKey, KEY_SET_VALUE), ERROR_SUCCESS);
+    Bstr keyPath(kTestKey);
+    for (const wchar_t* name : {L"C_Param", L"r_param", L"A_PARAM"}) {
+        ASSERT_EQ(RegSetValueExW(key.get(), name, 0, REG_SZ,
+                                 reinterpret_cast<const BYTE*>(installDir_.c_str()),
+                                 static_cast<DWORD>((installDir_.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+        Bstr value(name);
+        ASSERT_EQ(launcher_->SetRegInfo(1, keyPath.get(), value.get()), S_OK);
+        LONG result = 0;
+        EXPECT_EQ(launcher_->ExecuteWin(&result), S_FALSE) << name;
+        EXPECT_EQ(result, 2) << name;
+    }
+    Sleep(500);
+    EXPECT_EQ(ReadFileText(out_), "") << "nothing started";
+}
+
 TEST_F(Launch, ProgramThatCannotStartGivesNineAfterTheValuesAreWritten) {
     Settings(1, L"\\NoSuchGame.exe", L"-x");
     LONG result = 0;

@@ -14,7 +14,9 @@
 
 #include "VarnokSpecCheck.h"
 #include "com_test.h"
+#include "dll_class.h"
 #include "msgbox_watcher.h"
+#include "page_site.h"
 #include "raii.h"
 #include "spec_check/probes/probes.h"
 #include "text.h"
@@ -119,6 +121,65 @@ TEST_F(MachineKey, TheValueTheGateProgramLeavesIsReadOnceAndDeleted) {
         if (c.other) {
             EXPECT_TRUE(ValueExists(c.other)) << c.other;
         }
+    }
+}
+
+// The control locked to the test sites: on a page of them it answers as the open control does;
+// elsewhere, and without a page, every method answers an empty text and no gate program starts.
+TEST_F(MachineKey, LockedControlAnswersOnlyOnItsSitesPages) {
+    using testing_support::Page;
+    const wchar_t* const methods[] = {
+        L"GetStringCPU", L"GetStringOS", L"GetStringMEMORY", L"GetStringDirectX",
+        L"GetStringVGA", L"GetStringSOUND", L"GetStringVGAVer", L"GetStringVGADriver",
+        L"GetStringVGAID", L"GetStringCPUBit", L"GetStringMacAddress", L"GetStringVGAMemory",
+        L"GetStringCPUID", L"GetStringSpecVer", L"GetStringHDDID",
+    };
+    using namespace std::string_literals;
+    const struct {
+        std::wstring url;
+        Page kind;
+        bool allowed;
+        bool onPage = true;
+    } pages[] = {
+        {L"https://portal.example/", Page::Address, true},
+        {L"https://a.b.portal.example/x?y#z", Page::Address, true},
+        {L"https://evilportal.example/", Page::Address, false},
+        {L"https://portal.example@evil.test/", Page::Address, false},
+        {L"https://portal.example:8443/", Page::Address, false},
+        {L"about:blank", Page::Address, false},
+        {L"https://portal.example/\0.evil.test"s, Page::Address, false},
+        {L"https://portal.example/", Page::NoContainer, false},
+        {L"https://portal.example/", Page::NoAddress, false},
+        {L"", Page::Address, false, false},
+    };
+    SetEnvironmentVariableA("VARNOK_GATE_TEXT", "CPU-0123abcd");
+    SetEnvironmentVariableA("VARNOK_GATE_MODE", "text");
+    const std::string os = Call(L"GetStringOS");
+    for (const auto& page : pages) {
+        const std::wstring& url = page.url;
+        SCOPED_TRACE(fw::WideToNarrow(url.c_str()));
+        ComPtr<IDispatch> locked;
+        ASSERT_EQ(testing_support::CreateFromDll(
+                      testing_support::BuildFile(LOCKED_SPEC_CHECK_DLL), CLSID_QuellisSpecCheck,
+                      IID_IDispatch, locked.put_void()),
+                  S_OK);
+        if (page.onPage) {
+            ASSERT_EQ(testing_support::PlaceOnPage(locked.get(), url, page.kind), S_OK);
+        }
+        DeleteFileA(kLogPath.c_str());
+        if (page.allowed) {
+            EXPECT_EQ(testing_support::CallString(locked.get(), L"GetStringOS"),
+                      fw::NarrowToWide(os));
+            EXPECT_EQ(testing_support::CallString(locked.get(), L"GetStringCPUID"),
+                      L"CPU-0123abcd");
+            EXPECT_EQ(GateLog(), "cpukey\n");
+            continue;
+        }
+        for (const wchar_t* method : methods) {
+            EXPECT_EQ(testing_support::CallString(locked.get(), method), L"")
+                << fw::WideToNarrow(method);
+        }
+        EXPECT_EQ(GateLog(), "") << "no gate program started";
     }
 }
 
