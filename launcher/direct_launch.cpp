@@ -97,13 +97,8 @@ STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWin(LONG* IReturn) {
         SetResult(IReturn, LaunchResult::KeyNotOpened);
         return S_FALSE;
     }
-    // The three values every launch writes hold a page's texts, never a directory.
-    const auto installDir = launcher::IsLaunchOutputValue(m_szValueName)
-                                ? std::nullopt
-                                : ReadDirectoryValue(key.get(), m_szValueName);
-    // A directory that is not an absolute local path would let the system complete it with the
-    // current drive or folder, or reach a share or device: treated as no directory at all.
-    if (!installDir || !launcher::IsAbsoluteLocalDirectory(*installDir)) {
+    const auto installDir = ReadInstallDirectory(key.get(), m_szValueName);
+    if (!installDir) {
         SetResult(IReturn, LaunchResult::DirectoryNotRead);
         return S_FALSE;
     }

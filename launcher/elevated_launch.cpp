@@ -39,12 +39,8 @@ std::optional<launcher::LaunchResult> CQuellisLauncherVistaPlay::RefusalBeforeEl
     // The program the elevated instance would start, read as it will read it.
     fw::RegKey key;
     if (key.OpenA(m_hRootKey, m_szRegKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return refused;
-    const auto installDir = launcher::IsLaunchOutputValue(m_szValueName)
-                                ? std::nullopt
-                                : ReadDirectoryValue(key.get(), m_szValueName);
-    if (!installDir || !launcher::IsAbsoluteLocalDirectory(*installDir)) {
-        return LaunchResult::DirectoryNotRead;
-    }
+    const auto installDir = ReadInstallDirectory(key.get(), m_szValueName);
+    if (!installDir) return LaunchResult::DirectoryNotRead;
     const bool allowed = launcher::PolicyAllowsGame(
         *policy, launcher::GameProgram(*installDir, m_szPathName), IsFieldLeadByte);
     return allowed ? std::nullopt : std::optional(refused);

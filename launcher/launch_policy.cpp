@@ -43,9 +43,7 @@ std::optional<std::string> DirectoryAt(const launcher::PolicyLocation& location)
         ERROR_SUCCESS) {
         return std::nullopt;
     }
-    auto directory = ReadDirectoryValue(key.get(), location.valueName.c_str());
-    if (!directory || !launcher::IsAbsoluteLocalDirectory(*directory)) return std::nullopt;
-    return directory;
+    return ReadInstallDirectory(key.get(), location.valueName.c_str());
 }
 
 }  // namespace
@@ -59,6 +57,15 @@ std::optional<std::string> ReadDirectoryValue(HKEY key, const char* valueName) {
     }
     // Only the bytes the read returned count, whether or not they hold a terminator.
     return launcher::TextOfValue(data.data(), std::min<size_t>(size, data.size()));
+}
+
+std::optional<std::string> ReadInstallDirectory(HKEY key, const char* valueName) {
+    if (launcher::IsLaunchOutputValue(valueName)) return std::nullopt;
+    auto directory = ReadDirectoryValue(key, valueName);
+    // A directory that is not an absolute local path would let the system complete it with the
+    // current drive or folder, or reach a share or device: no directory at all.
+    if (!directory || !launcher::IsAbsoluteLocalDirectory(*directory)) return std::nullopt;
+    return directory;
 }
 
 std::optional<launcher::LaunchPolicy> ReadLaunchPolicy() {
