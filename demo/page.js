@@ -4,8 +4,11 @@
 // needs web/varnok.js, and of the page only getElementById and the elements' innerHTML, disabled
 // and onclick, so the same file runs in a browser and, with a small stand-in document, under cscript.
 var VarnokPage = (function () {
-    // Where the sample game's installation is recorded, and what it is given.
+    // Where the sample game's installation is recorded, and what it is given: through the launcher
+    // control where there is one, else through the game's varnok: link, by the id the sample game
+    // is registered under for the link handler (its registration names the same key, value and program).
     var GAME = {
+        game: "varnok-sample",
         keyType: 1,
         regKey: "Software\\VarnokDemo",
         valueName: "InstallDir",
@@ -137,7 +140,7 @@ var VarnokPage = (function () {
     function start(doc) {
         showFacts(doc);
         var button = doc.getElementById("startGame");
-        if (Varnok.canLaunch()) {
+        if (Varnok.canLaunch(null, GAME)) {
             button.onclick = function () { startGame(doc); return false; };
         } else {
             button.disabled = true;

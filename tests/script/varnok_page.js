@@ -114,7 +114,7 @@ function FakePage(controlFor) {
                   } };
     page.getElementById = function () { return null; };
     page.createElement = function () {
-        return { getElementsByTagName: function (name) {
+        return { style: {}, getElementsByTagName: function (name) {
             var m = /<object classid="clsid:([^"]*)"/i.exec(this.innerHTML);
             if (name != "object" || !m) return [];
             if (!this.control) page.tags.push(this.control = controlFor(m[1].toUpperCase()) || {});
@@ -136,12 +136,16 @@ if (mode == "registered") step("object tags in a page", function () {
     });
     try {
         checkAnswer("read through a hidden tag", Varnok.readSpec());
-        var none = Varnok.launch(VarnokPage.game);
-        check("no launcher by ProgID in a page", none.available === false, none.message);
+        // Without a launcher tag, no launcher by ProgID: the sample game's link in a hidden frame.
+        var none = Varnok.launch(VarnokPage.game), frames = document.body.children;
+        var frame = frames.length == 1 ? frames[0].src + " " + frames[0].style.display : frames.length + " frames";
+        check("no launcher by ProgID in a page: the link instead", none.available === "link" && frame ==
+              "varnok:launch?game=varnok-sample&c=member%3Ddemo-player%3Bsession%3D5F21C0&r=server%3Deu-1%20channel%3D3" +
+              "&arg=-autologin%20-window none", none.available + " " + frame);
         launchers = true;
         var codes = Varnok.launch({ pathName: "\\one.exe" }).code + " " + Varnok.launch({ pathName: "\\two.exe" }).code;
-        check("a hidden tag for the read, a fresh one for each launch, all removed",
-              document.tags.length == 4 && document.body.children.length == 0, document.tags.length);
+        check("a hidden tag for the read, a fresh one for each launch, all removed (the link's frame stays)",
+              document.tags.length == 4 && frames.length == 1, document.tags.length);
         check("one path each", codes == "0 0" && paths.join(" / ") == "\\one.exe / \\two.exe", codes + ": " + paths.join(" / "));
     } finally {
         document = null;
@@ -151,8 +155,16 @@ if (mode == "registered") step("object tags in a page", function () {
 if (mode == "unregistered") {
     step("launch", function () {
         var r = Varnok.launch(VarnokPage.game);
-        check("launch not available", !Varnok.canLaunch() && r.available === false && r.code === null &&
-              /not available in this browser/.test(r.message), r.message);
+        check("launch not available", !Varnok.canLaunch(null, VarnokPage.game) && r.available === false &&
+              r.code === null && /not available in this browser/.test(r.message), r.message);
+        // The link as this engine's encodeURIComponent builds it (Wine's refuses any surrogate,
+        // paired or not, so characters beyond U+FFFF give no link here).
+        var links = [[{ game: "g", param: "V\u00e4rnok \u20ac&" }, "varnok:launch?game=g&arg=V%C3%A4rnok%20%E2%82%AC%26"],
+                     [{ game: "g", reg1: "\udc00" }, null]];
+        for (var i = 0; i < links.length; i++) {
+            var built = Varnok.link(links[i][0]);
+            check("link " + i + " in this engine", built === links[i][1], built);
+        }
     });
     var blocked = function () { throw new Error("blocked"); };
     var allUnknown = {}, someFail = {};
