@@ -27,14 +27,16 @@ function(site_list_resource target sites)
 endfunction()
 
 # add_control_dll(<name> SUFFIX <.ocx|.dll> IDL <file.idl> [PROXY]
-#                 SOURCES ... RESOURCE_DEPENDS ... LIBS ...)
+#                 SOURCES ... [ENTRY ...] RESOURCE_DEPENDS ... LIBS ...)
 # One of the shipped controls: its generated interface code, the framework, the runtime shim that
 # keeps it loadable on XP, the given .rc/.def and sources; registered in the test prefix, with the
 # sites of VARNOK_SITES. Also <name>Locked, the same objects locked to VARNOK_TEST_SITES, in
 # locked/, and a static library <name>_ids with the generated header and GUIDs, for the tests.
-# Sources added later go to the object library <name>_objects.
+# The control's code is the object library <name>_objects (sources added later go there too), which
+# a program may link as well; ENTRY names the sources only the DLLs get (the module's entry points
+# and resources), built once into <name>_entry.
 function(add_control_dll name)
-  cmake_parse_arguments(C "PROXY" "SUFFIX;IDL;IDS" "SOURCES;RESOURCE_DEPENDS;LIBS" ${ARGN})
+  cmake_parse_arguments(C "PROXY" "SUFFIX;IDL;IDS" "SOURCES;ENTRY;RESOURCE_DEPENDS;LIBS" ${ARGN})
   get_filename_component(idl_name ${C_IDL} NAME_WE)
   if(C_PROXY)
     widl_compile(${C_IDL} OUT_DIR ${CMAKE_CURRENT_BINARY_DIR} PROXY)
@@ -46,16 +48,25 @@ function(add_control_dll name)
   list(FILTER C_SOURCES EXCLUDE REGEX "\\.def$")
   add_library(${name}_objects OBJECT ${C_SOURCES}
               ${CMAKE_SOURCE_DIR}/framework/compat/xp_compat.cpp ${${idl_name}_HEADER})
+  set(parts ${name}_objects)
+  if(C_ENTRY)
+    add_library(${name}_entry OBJECT ${C_ENTRY} ${${idl_name}_HEADER})
+    list(APPEND parts ${name}_entry)
+  endif()
   # The resource script embeds the generated type library.
   set_source_files_properties(${name}.rc PROPERTIES OBJECT_DEPENDS
                               "${${idl_name}_TLB};${C_RESOURCE_DEPENDS}")
-  target_include_directories(${name}_objects PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}
-                             ${CMAKE_CURRENT_BINARY_DIR} ${CMAKE_SOURCE_DIR})
-  target_link_libraries(${name}_objects PRIVATE framework ${C_LIBS})
+  set(objects)
+  foreach(part ${parts})
+    target_include_directories(${part} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}
+                               ${CMAKE_CURRENT_BINARY_DIR} ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${part} PRIVATE framework ${C_LIBS})
+    list(APPEND objects $<TARGET_OBJECTS:${part}>)
+  endforeach()
 
   foreach(variant "" Locked)
     set(dll ${name}${variant})
-    add_library(${dll} SHARED $<TARGET_OBJECTS:${name}_objects> ${defs})
+    add_library(${dll} SHARED ${objects} ${defs})
     target_link_libraries(${dll} PRIVATE framework ${C_LIBS})
     set_target_properties(${dll} PROPERTIES PREFIX "" SUFFIX ${C_SUFFIX} OUTPUT_NAME ${name})
     target_link_options(${dll} PRIVATE -Wl,--enable-stdcall-fixup)

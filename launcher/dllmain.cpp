@@ -24,10 +24,6 @@ HRESULT WINAPI PrxDllRegisterServer();
 HRESULT WINAPI PrxDllUnregisterServer();
 }
 
-// {40A3FCBF-B7C8-4DB5-9EC9-24B7AD28EC83}
-const GUID kLauncherAppId = {
-    0x40a3fcbf, 0xb7c8, 0x4db5, {0x9e, 0xc9, 0x24, 0xb7, 0xad, 0x28, 0xec, 0x83}};
-
 namespace {
 
 constexpr UINT kAppIdScript = IDR_VARNOKLAUNCHER;

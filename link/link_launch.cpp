@@ -1,0 +1,166 @@
+#include "link_launch.h"
+
+#include <optional>
+#include <vector>
+
+#include "launcher_ctrl.h"
+#include "link/rules/link.h"
+#include "raii.h"
+#include "text.h"
+
+namespace links {
+
+namespace {
+
+// The code page the launcher's fields use in this process (the thread's, which the handler sets
+// to the system's): the one a text must have a form in.
+UINT FieldCodePage() {
+    DWORD codePage = 0;
+    if (!GetLocaleInfoW(GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                        reinterpret_cast<LPWSTR>(&codePage), sizeof codePage / sizeof(wchar_t))) {
+        return GetACP();
+    }
+    return codePage;
+}
+
+// The text in the code page, or nothing when a character has no exact form there (best-fit
+// replacements count as none). UTF-8 as the code page holds every character.
+std::optional<std::string> InCodePage(const std::wstring& text, UINT codePage) {
+    if (text.empty()) return std::string();
+    const bool utf8 = codePage == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* const used = utf8 ? nullptr : &usedDefault;
+    const int length = static_cast<int>(text.size());
+    const int bytes =
+        WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, used);
+    if (bytes <= 0 || usedDefault) return std::nullopt;
+    std::string out(static_cast<size_t>(bytes), '\0');
+    if (WideCharToMultiByte(codePage, flags, text.data(), length, out.data(), bytes, nullptr,
+                            used) != bytes ||
+        usedDefault) {
+        return std::nullopt;
+    }
+    return out;
+}
+
+std::wstring FromUtf8(const std::string& text) { return fw::NarrowToWide(text, CP_UTF8); }
+
+// A REG_SZ value's text (up to its first NUL); nothing when it is missing, of another type or
+// larger than any registration needs.
+std::optional<std::wstring> ReadText(HKEY key, const wchar_t* name) {
+    std::vector<wchar_t> data(1024, L'\0');
+    DWORD size = static_cast<DWORD>((data.size() - 1) * sizeof(wchar_t));
+    DWORD type = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ) {
+        return std::nullopt;
+    }
+    return std::wstring(data.data());
+}
+
+// The registration of a game, read in the 32-bit view of the local machine.
+std::optional<GameEntry> RegisteredGame(const std::string& id, UINT codePage) {
+    fw::RegKey key;
+    const std::string path = std::string(kGamesKeyPath) + "\\" + id;
+    if (key.OpenA(HKEY_LOCAL_MACHINE, path.c_str(), KEY_QUERY_VALUE | KEY_WOW64_32KEY) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    GameEntryValues values;
+    if (const auto directory = ReadText(key.get(), L"Directory")) {
+        values.directory = InCodePage(*directory, codePage);
+    }
+    if (const auto program = ReadText(key.get(), L"Program")) {
+        values.program = InCodePage(*program, codePage);
+    }
+    DWORD elevated = 0, size = sizeof elevated, type = 0;
+    const LONG rc = RegQueryValueExW(key.get(), L"Elevated", nullptr, &type,
+                                     reinterpret_cast<BYTE*>(&elevated), &size);
+    values.elevatedPresent = rc != ERROR_FILE_NOT_FOUND;
+    if (rc == ERROR_SUCCESS && type == REG_DWORD && size == sizeof elevated) {
+        values.elevated = elevated;
+    }
+    return CheckGameEntry(values, IsFieldLeadByte);
+}
+
+Outcome Refused(Refusal code, std::wstring message) {
+    return Outcome{static_cast<int>(code), std::move(message)};
+}
+
+}  // namespace
+
+Outcome MalformedLink() {
+    return Refused(Refusal::Malformed,
+                   L"This is not a link that starts a game (varnok:launch?game=...). "
+                   L"No game was started.");
+}
+
+Outcome HandleLink(const std::wstring& link) {
+    // Browsers hand links over percent-encoded: anything outside ASCII is no link of ours.
+    std::string ascii;
+    for (const wchar_t c : link) {
+        if (c > 0x7F) return MalformedLink();
+        ascii.push_back(static_cast<char>(c));
+    }
+    const auto parsed = ParseLaunchLink(ascii);
+    if (!parsed) return MalformedLink();
+
+    const UINT codePage = FieldCodePage();
+    const auto game = IsGameId(parsed->game) ? RegisteredGame(parsed->game, codePage) : std::nullopt;
+    if (!game) {
+        const std::wstring named =
+            IsGameId(parsed->game) ? L"The game \"" + FromUtf8(parsed->game) + L"\" is" : L"This game is";
+        return Refused(Refusal::NotRegistered,
+                       named + L" not installed on this PC, or its installation is incomplete. "
+                               L"No game was started.");
+    }
+
+    // Each text whole, or the link is refused: the launcher would cut a long parameter text and
+    // refuse a long argument with a message box of its own.
+    const struct {
+        const std::string& text;
+        size_t limit;
+        const wchar_t* name;
+    } texts[] = {
+        {parsed->c, kMaxParamBytes, L"first parameter text (c)"},
+        {parsed->r, kMaxParamBytes, L"second parameter text (r)"},
+        {parsed->arg, kMaxArgBytes, L"argument (arg)"},
+    };
+    std::wstring wide[3];
+    for (size_t i = 0; i < 3; ++i) {
+        wide[i] = FromUtf8(texts[i].text);
+        const auto narrow = InCodePage(wide[i], codePage);
+        if (!narrow || narrow->size() > texts[i].limit) {
+            return Refused(Refusal::DoesNotFit,
+                           std::wstring(L"The link's ") + texts[i].name +
+                               L" is too long, or holds characters that this PC's language "
+                               L"settings cannot represent. No game was started.");
+        }
+    }
+
+    // The launcher control itself, driven as a page drives it.
+    fw::ComPtr<IQuellisLauncherVistaPlay> launcher;
+    if (FAILED(CQuellisLauncherVistaPlay::factory.CreateInstance(
+            nullptr, IID_IQuellisLauncherVistaPlay, launcher.put_void()))) {
+        return Outcome{static_cast<int>(launcher::LaunchResult::NotStarted), {}};
+    }
+    const fw::Bstr key(fw::NarrowToWide(game->location.keyPath, codePage).c_str());
+    const fw::Bstr value(fw::NarrowToWide(game->location.valueName, codePage).c_str());
+    const fw::Bstr reg1(wide[0].c_str()), reg2(wide[1].c_str()), arg(wide[2].c_str());
+    const fw::Bstr path(fw::NarrowToWide(game->program, codePage).c_str());
+    launcher->SetRegInfo(static_cast<SHORT>(game->location.root), key.get(), value.get());
+    launcher->SetRegParam(reg1.get(), reg2.get());
+    launcher->AddPathName(path.get());
+    launcher->AddParmeter(arg.get());
+    LONG result = 0;
+    if (game->elevated) {
+        launcher->Execute(&result);
+    } else {
+        launcher->ExecuteWin(&result);
+    }
+    return Outcome{static_cast<int>(result), {}};
+}
+
+}  // namespace links

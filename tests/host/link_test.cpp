@@ -1,0 +1,127 @@
+#include "link/rules/link.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using links::CheckGameEntry;
+using links::GameEntryValues;
+using links::IsGameId;
+using links::ParseLaunchLink;
+
+TEST(LaunchLink, TakesTheFourParametersInAnyOrderDecoded) {
+    const struct {
+        const char* link;
+        const char* game;
+        const char* c;
+        const char* r;
+        const char* arg;
+    } rows[] = {
+        {"varnok:launch?game=Game1", "Game1", "", "", ""},
+        {"VARNOK:launch?game=g&c=member%3D1%3Bs%3D5&r=server%3Deu-1&arg=-autologin", "g",
+         "member=1;s=5", "server=eu-1", "-autologin"},
+        {"Varnok:launch?arg=a&r=r&c=c&game=g", "g", "c", "r", "a"},
+        {"varnok:launch?game=g&c=&r=&arg=", "g", "", "", ""},
+        // UTF-8, either case of hex digits; '+' and '=' stand for themselves.
+        {"varnok:launch?game=g&c=%ED%95%9C%ea%b5%ad&arg=a+b=c", "g", "\xED\x95\x9C\xEA\xB5\xAD", "",
+         "a+b=c"},
+        {"varnok:launch?game=g&c=%0D%0A%09&r=%25%26%23%20", "g", "\r\n\t", "%&# ", ""},
+        {"varnok:launch?game=g&c=%F0%9F%8E%AE", "g", "\xF0\x9F\x8E\xAE", "", ""},
+        // The id is decoded as any value; whether it names a game is decided afterwards.
+        {"varnok:launch?game=..%5Cx", "..\\x", "", "", ""},
+        {"varnok:launch?game=", "", "", "", ""},
+    };
+    for (const auto& row : rows) {
+        const auto parsed = ParseLaunchLink(row.link);
+        ASSERT_TRUE(parsed) << row.link;
+        EXPECT_EQ(parsed->game, row.game) << row.link;
+        EXPECT_EQ(parsed->c, row.c) << row.link;
+        EXPECT_EQ(parsed->r, row.r) << row.link;
+        EXPECT_EQ(parsed->arg, row.arg) << row.link;
+    }
+}
+
+TEST(LaunchLink, RefusesWhatIsNotALaunchLink) {
+    for (const char* link : {
+             "", "varnok:", "varnok:launch", "varnok:launch?", "http:launch?game=g",
+             "varnokx:launch?game=g", "varnok://launch?game=g", "varnok:launch/?game=g",
+             "varnok:Launch?game=g", "varnok:start?game=g",
+             "varnok:launch?c=x",                    // no game
+             "varnok:launch?game=g&game=h",          // repeated
+             "varnok:launch?game=g&c=1&c=2",
+             "varnok:launch?game=g&x=1",             // unknown
+             "varnok:launch?game=g&C=1", "varnok:launch?GAME=g", "varnok:launch?g%61me=g",
+             "varnok:launch?game=g&", "varnok:launch?game=g&&c=1", "varnok:launch?game",
+             "varnok:launch?game=g&c",
+             "varnok:launch?game=g&c=%", "varnok:launch?game=g&c=%4", "varnok:launch?game=g&c=%G1",
+             "varnok:launch?game=g&c=%00",           // a NUL
+             "varnok:launch?game=g&c=%FF", "varnok:launch?game=g&c=%C3",          // not UTF-8
+             "varnok:launch?game=g&c=%C0%AF", "varnok:launch?game=g&c=%ED%A0%80",  // overlong, surrogate
+             "varnok:launch?game=g&c=%F4%90%80%80",  // past U+10FFFF
+             "varnok:launch?game=g&c=a b", "varnok:launch?game=g&c=a\"b", "varnok:launch?game=g#x",
+             "varnok:launch?game=g&c=<", "varnok:launch?game=g&c=\xC3\xA9", "varnok:launch?game=g&c=\t",
+         }) {
+        EXPECT_FALSE(ParseLaunchLink(link)) << link;
+    }
+}
+
+TEST(GameId, OnlyPlainNamesOfAtMost64) {
+    const std::string plain[] = {"a", "Game1", "my-game_2.0", "A.b", std::string(64, 'x')};
+    for (const auto& id : plain) {
+        EXPECT_TRUE(IsGameId(id)) << id;
+    }
+    const std::string other[] = {"",    "..",  "a..b", ".",         "a\\b",
+                                 "a/b", "a b", "a:b",  "\xC3\xA9", std::string(65, 'x')};
+    for (const auto& id : other) {
+        EXPECT_FALSE(IsGameId(id)) << id;
+    }
+}
+
+TEST(GameEntry, NeedsADirectoryLocationAProgramAndAnElevatedOf0Or1) {
+    const std::string longName(256, 'k');
+    const struct {
+        std::optional<std::string> directory;
+        std::optional<std::string> program;
+        bool elevatedPresent;
+        std::optional<std::uint32_t> elevated;
+        bool usable;
+        bool expectElevated;
+    } rows[] = {
+        {"HKEY_LOCAL_MACHINE\\Software\\G|InstallDir", "\\Game.exe", false, {}, true, false},
+        {"hkcu\\Software\\G|", "bin\\Game.exe", true, 0u, true, false},
+        {"HKCR\\G|Dir", "\\Game.exe", true, 1u, true, true},
+        {"HKLM\\Software\\" + std::string(246, 'k') + "|" + std::string(255, 'v'), "\\G.exe", false,
+         {}, true, false},
+        {std::nullopt, "\\Game.exe", false, {}, false, false},
+        {"HKLM\\Software\\G|Dir", std::nullopt, false, {}, false, false},
+        {"HKLM\\Software\\G|Dir", "", false, {}, false, false},
+        {"HKLM\\Software\\G|Dir", "\\..\\cmd.exe", false, {}, false, false},
+        {"HKLM\\Software\\G|Dir", "C:\\cmd.exe", false, {}, false, false},
+        {"HKLM\\Software\\G|Dir", "\\" + std::string(255, 'p'), false, {}, false, false},
+        {"HKLM\\Software\\G|Dir", "\\Game.exe", true, 2u, false, false},
+        {"HKLM\\Software\\G|Dir", "\\Game.exe", true, std::nullopt, false, false},  // not a DWORD
+        {"HKLM\\Software\\G|C_Param", "\\Game.exe", false, {}, false, false},
+        {"HKU\\Software\\G|Dir", "\\Game.exe", false, {}, false, false},
+        {"HKLM\\Software\\G", "\\Game.exe", false, {}, false, false},
+        {"HKLM\\" + longName + "|Dir", "\\Game.exe", false, {}, false, false},
+        {"HKLM\\Software\\G|" + longName, "\\Game.exe", false, {}, false, false},
+    };
+    for (const auto& row : rows) {
+        GameEntryValues values{row.directory, row.program, row.elevatedPresent, row.elevated};
+        const auto entry = CheckGameEntry(values, nullptr);
+        const std::string what = row.directory.value_or("<none>") + " " + row.program.value_or("<none>");
+        ASSERT_EQ(entry.has_value(), row.usable) << what;
+        if (entry) {
+            EXPECT_EQ(entry->elevated, row.expectElevated) << what;
+        }
+    }
+    const auto entry =
+        CheckGameEntry({"hkcu\\Software\\Varnok\\G|InstallDir", "\\Game.exe", false, {}}, nullptr);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->location.root, launcher::kCurrentUser);
+    EXPECT_EQ(entry->location.keyPath, "Software\\Varnok\\G");
+    EXPECT_EQ(entry->location.valueName, "InstallDir");
+    EXPECT_EQ(entry->program, "\\Game.exe");
+}
+
+}  // namespace
