@@ -1,0 +1,97 @@
+// The sample game started a second time through its varnok: link, as a browser without the
+// controls starts it: the game's installer has registered it for the link handler, the link is
+// the one the sample page's button opens (Varnok.link of the page's settings, from web/varnok.js
+// and demo/page.js as they stand), and the shell hands it to the handler's registered command.
+// Arguments: VarnokLink.exe's Windows path. The sample game is installed already (launcher_page.js).
+var ROOT = "C:\\VarnokDemo";
+var RECORD = ROOT + "\\game-record.txt";
+var ENTRY = "HKLM\\Software\\VarnokLauncher\\Games\\";
+var SCHEME = "Software\\Classes\\varnok\\";
+
+var shell = WScript.CreateObject("WScript.Shell");
+var fso = new ActiveXObject("Scripting.FileSystemObject");
+var document = null;  // no page here: the library and the page script only need to load
+
+function load(relative) {
+    var root = fso.GetParentFolderName(fso.GetParentFolderName(WScript.ScriptFullName));
+    var f = fso.OpenTextFile(root + "\\" + relative, 1), text = f.ReadAll();
+    f.Close();
+    return text;
+}
+eval(load("web\\varnok.js"));
+eval(load("demo\\page.js"));
+
+function pause(ms) {
+    try { WScript.Sleep(ms); } catch (e) {
+        shell.Run("ping.exe -n " + (Math.ceil(ms / 1000) + 1) + " 127.0.0.1", 0, true);
+    }
+}
+function readText(path) {
+    try {
+        var f = fso.OpenTextFile(path, 1);
+        var text = f.AtEndOfStream ? "" : f.ReadAll();
+        f.Close();
+        return text.replace(/\r/g, "");
+    } catch (e) { return ""; }
+}
+
+function main() {
+    if (WScript.Arguments.length < 1) {
+        WScript.Echo("usage: link_page.js <path of VarnokLink.exe>");
+        return;
+    }
+    var handler = WScript.Arguments.Item(0), game = VarnokPage.game;
+    var id = game.game, directory = "HKEY_CURRENT_USER\\" + game.regKey + "|" + game.valueName;
+
+    // What the game's installer writes (this 32-bit script host writes the 32-bit view).
+    shell.RegWrite(ENTRY + id + "\\Directory", directory, "REG_SZ");
+    shell.RegWrite(ENTRY + id + "\\Program", game.pathName, "REG_SZ");
+    shell.RegWrite(ENTRY + id + "\\Elevated", 1, "REG_DWORD");
+    // The handler registered for this user, as without an installer; Wine's shell looks for a
+    // scheme only among the machine's classes, where the installer would put it: copied there.
+    shell.Run("\"" + handler + "\" /register", 0, true);
+    var command = shell.RegRead("HKCU\\" + SCHEME + "shell\\open\\command\\");
+    shell.RegWrite("HKLM\\" + SCHEME, shell.RegRead("HKCU\\" + SCHEME), "REG_SZ");
+    shell.RegWrite("HKLM\\" + SCHEME + "URL Protocol", "", "REG_SZ");
+    shell.RegWrite("HKLM\\" + SCHEME + "shell\\open\\command\\", command, "REG_SZ");
+
+    var link = Varnok.link(game);
+    if (fso.FileExists(RECORD)) fso.DeleteFile(RECORD);
+    WScript.Echo("VarnokLink starting the game through its link, as a browser does");
+    WScript.Echo("  registered as " + ENTRY + id);
+    WScript.Echo("                Directory " + directory + ", Program " + game.pathName + ", Elevated 1");
+    WScript.Echo("  open command  " + command);
+    WScript.Echo("  link          " + link);
+    var code = shell.Run("cmd.exe /c start /wait \"\" \"" + link + "\"", 0, true);
+    WScript.Echo("  exit code     " + code);
+    if (code !== 0) return;
+
+    var deadline = new Date().getTime() + 40000, text = "";
+    while (new Date().getTime() < deadline) {
+        text = readText(RECORD);
+        if (text.indexOf("A_Param=") >= 0) break;
+        pause(250);
+    }
+    if (text == "") {
+        WScript.Echo("  the game left no record within 40 s");
+        return;
+    }
+    WScript.Echo("What the game received");
+    var lines = text.split("\n");
+    for (var i = 0; i < lines.length; i++) {
+        var eq = lines[i].indexOf("=");
+        if (eq < 0) continue;
+        var name = lines[i].substring(0, eq), value = lines[i].substring(eq + 1);
+        var bar = value.lastIndexOf("|");
+        if (name != "module" && name != "cmdline" && bar >= 0) {
+            value = "\"" + value.substring(0, bar) + "\" (" + value.substring(bar + 1) + " bytes)";
+        }
+        var label = {module: "program", cmdline: "command line", parent: "started by"}[name] || name;
+        while (label.length < 13) label += " ";
+        WScript.Echo("  " + label + " " + value);
+    }
+}
+
+try { main(); } catch (e) {
+    WScript.Echo("  failed: exception " + (e.number >>> 0).toString(16) + " " + e.message);
+}
