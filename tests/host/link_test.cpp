@@ -115,13 +115,6 @@ TEST(GameEntry, NeedsADirectoryLocationAProgramAndAnElevatedOf0Or1) {
             EXPECT_EQ(entry->elevated, row.expectElevated) << what;
         }
     }
-    const auto entry =
-        CheckGameEntry({"hkcu\\Software\\Varnok\\G|InstallDir", "\\Game.exe", false, {}}, nullptr);
-    ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->location.root, launcher::kCurrentUser);
-    EXPECT_EQ(entry->location.keyPath, "Software\\Varnok\\G");
-    EXPECT_EQ(entry->location.valueName, "InstallDir");
-    EXPECT_EQ(entry->program, "\\Game.exe");
 }
 
 }  // namespace
