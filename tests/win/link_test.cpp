@@ -372,6 +372,27 @@ TEST_F(Link, RefusalsWriteStartAndAskForNothing) {
     EXPECT_EQ(records.find("module="), records.rfind("module=")) << records;
 }
 
+// With the launcher registered from its copy locked to the test sites, a link still launches on
+// the elevated road: the handler has no page, and its elevated instance is the registered control
+// in its own surrogate.
+TEST_F(Link, SiteLockedControlServesLinks) {
+    const std::wstring server = L"CLSID\\{C6CF25F3-3B01-4C78-91E0-B8CAB886A687}\\InprocServer32";
+    std::wstring registered;
+    ASSERT_TRUE(testing_support::ReadString(HKEY_CLASSES_ROOT, server, nullptr, &registered));
+    auto serve = [&server](const std::wstring& dll) {
+        EndSurrogates();
+        RegKey key;
+        ASSERT_EQ(key.OpenW(HKEY_CLASSES_ROOT, server.c_str(), KEY_SET_VALUE), ERROR_SUCCESS);
+        SetText(key.get(), nullptr, dll);
+    };
+    serve(testing_support::BuildFile(LOCKED_LAUNCHER_DLL));
+    EXPECT_EQ(ThroughShell(L"varnok:launch?game=LinkElevated&arg=locked"), 0u);
+    const std::string records = WaitForStart("locked");
+    serve(registered);
+    EXPECT_EQ(Line(records, "locked", "parent"), "dllhost.exe") << records;
+    EXPECT_TRUE(Prompted());
+}
+
 // The longest texts through the user's registration: its open command run with the link, as the
 // shell runs it. /unregister removes it again.
 TEST_F(Link, UserRegistrationRunsTheHandlerWithTheLongestTexts) {
