@@ -31,12 +31,7 @@ const wchar_t kKey[] = L"Software\\VarnokElevationTest";
 const char kKeyA[] = "Software\\VarnokElevationTest";
 const wchar_t kProviderKey[] = L"Software\\VarnokElevationProvider";
 
-std::string ReadFileText(const std::wstring& path) {
-    std::ifstream in(fw::WideToNarrow(path.c_str(), CP_ACP), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing_support::ReadFileText;
 
 std::string Line(const std::string& record, const std::string& name, size_t from = 0) {
     const size_t at = record.find(name + "=", from);

@@ -46,12 +46,7 @@ ComPtr<IQuellisLauncherVistaPlay> CreateLauncher(DWORD context = CLSCTX_INPROC_S
     return launcher;
 }
 
-std::string ReadFileText(const std::wstring& path) {
-    std::ifstream in(fw::WideToNarrow(path.c_str(), CP_ACP), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing_support::ReadFileText;
 
 // Waits for the sample game's record (it appends one per start), or for a record holding `until`.
 std::string WaitForRecord(const std::wstring& path, const std::string& until = "A_Param=",

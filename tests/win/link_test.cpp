@@ -8,17 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <fstream>
-#include <mutex>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "com_test.h"
 #include "dll_class.h"
+#include "msgbox_watcher.h"
 #include "raii.h"
 #include "text.h"
 
@@ -44,12 +42,7 @@ std::wstring TempFile(const wchar_t* name) {
 const std::wstring kRecordFile = TempFile(L"varnok_link_game.txt");
 const std::wstring kPromptFile = TempFile(L"varnok_link_prompt.txt");
 
-std::string ReadFileText(const std::wstring& path) {
-    std::ifstream in(fw::WideToNarrow(path.c_str(), CP_ACP), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing_support::ReadFileText;
 
 // The sample game's records (it appends one per start) once one ends its command line with " arg".
 std::string WaitForStart(const std::string& arg) {
@@ -74,55 +67,6 @@ void SetText(HKEY key, const wchar_t* name, const std::wstring& text) {
                              static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
               ERROR_SUCCESS);
 }
-
-// The handler's message boxes (caption "Varnok", in the handler's process): each one's text is
-// recorded and the box closed with OK, so that no launch waits on a visitor.
-class HandlerBoxes {
-public:
-    HandlerBoxes() : thread_([this] { Run(); }) {}
-    ~HandlerBoxes() {
-        stop_ = true;
-        thread_.join();
-    }
-    std::vector<std::wstring> Seen() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return texts_;
-    }
-
-private:
-    static BOOL CALLBACK Collect(HWND hwnd, LPARAM boxes) {
-        wchar_t cls[16] = {}, caption[16] = {};
-        GetClassNameW(hwnd, cls, 16);
-        GetWindowTextW(hwnd, caption, 16);
-        if (IsWindowVisible(hwnd) && !lstrcmpW(cls, L"#32770") && !lstrcmpW(caption, L"Varnok")) {
-            reinterpret_cast<std::vector<HWND>*>(boxes)->push_back(hwnd);
-        }
-        return TRUE;
-    }
-    void Run() {
-        std::vector<HWND> handled;
-        for (; !stop_; Sleep(30)) {
-            std::vector<HWND> boxes;
-            EnumWindows(Collect, reinterpret_cast<LPARAM>(&boxes));
-            for (HWND box : boxes) {
-                if (std::find(handled.begin(), handled.end(), box) != handled.end()) continue;
-                handled.push_back(box);
-                wchar_t text[1024] = {};
-                GetDlgItemTextW(box, 0xFFFF, text, 1024);  // a message box's text
-                {
-                    std::lock_guard<std::mutex> lock(mutex_);
-                    texts_.push_back(text);
-                }
-                PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
-            }
-        }
-    }
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::vector<std::wstring> texts_;
-    std::thread thread_;
-};
 
 // Runs a command line and answers its exit code; a run that does not end is ended and fails.
 DWORD RunCommand(std::wstring commandLine) {
@@ -304,7 +248,7 @@ TEST_F(Link, LaunchesThroughTheShellOnBothRoadsWithinThePolicy) {
         const std::string arg = "-autologin row" + std::to_string(i);
         SetPolicy(row.policy);
         Forget();
-        HandlerBoxes boxes;
+        testing_support::MessageBoxWatcher boxes(L"Varnok");
         // The scheme in any case; the parameters in any order.
         EXPECT_EQ(ThroughShell(L"VARNOK:launch?arg=-autologin%20row" + std::to_wstring(i) +
                                L"&r=server%3Deu-1%26x&" + row.game + L"&c=member%3D1%3Bs%3D5%20%C3%A4"),
@@ -357,12 +301,12 @@ TEST_F(Link, RefusalsWriteStartAndAskForNothing) {
     for (const auto& row : rows) {
         if (row.code == 0) continue;
         const std::string what = fw::WideToNarrow(row.command.substr(0, 120).c_str(), CP_ACP);
-        HandlerBoxes boxes;
+        testing_support::MessageBoxWatcher boxes(L"Varnok");
         EXPECT_EQ(row.direct ? RunCommand(row.command) : ThroughShell(row.command), row.code) << what;
         const auto seen = boxes.Seen();
         ASSERT_EQ(seen.size(), 1u) << what;
-        EXPECT_NE(seen[0].find(says[row.code - 101]), std::wstring::npos)
-            << what << ": " << fw::WideToNarrow(seen[0].c_str(), CP_ACP);
+        EXPECT_NE(seen[0].text.find(says[row.code - 101]), std::wstring::npos)
+            << what << ": " << fw::WideToNarrow(seen[0].text.c_str(), CP_ACP);
         EXPECT_FALSE(ParamWritten()) << what;
         EXPECT_FALSE(Prompted()) << what;
     }
@@ -406,7 +350,7 @@ TEST_F(Link, UserRegistrationRunsTheHandlerWithTheLongestTexts) {
         const size_t at = run.find(L"%1");
         if (at != std::wstring::npos) run.replace(at, 2, link);
         Forget();
-        HandlerBoxes boxes;
+        testing_support::MessageBoxWatcher boxes(L"Varnok");
         const DWORD code = RunCommand(run);
         EXPECT_TRUE(boxes.Seen().empty());
         return code;

@@ -1,5 +1,10 @@
 #include "com_test.h"
 
+#include <fstream>
+#include <sstream>
+
+#include "text.h"
+
 namespace testing_support {
 
 HRESULT CallByName(IDispatch* object, const wchar_t* name, VARIANT* result) {
@@ -46,6 +51,13 @@ bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::ws
 bool KeyExists(HKEY root, const std::wstring& key) {
     fw::RegKey k;
     return k.OpenW(root, key.c_str(), KEY_QUERY_VALUE) == ERROR_SUCCESS;
+}
+
+std::string ReadFileText(const std::wstring& path) {
+    std::ifstream in(fw::WideToNarrow(path.c_str(), CP_ACP), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 }  // namespace testing_support

@@ -34,4 +34,8 @@ std::wstring CallString(IDispatch* object, const wchar_t* name);
 bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value);
 bool KeyExists(HKEY root, const std::wstring& key);
 
+// A file's bytes, whole; empty when it cannot be read (the sample game's and the provider's
+// records).
+std::string ReadFileText(const std::wstring& path);
+
 }  // namespace testing_support

@@ -4,24 +4,32 @@ namespace testing_support {
 namespace {
 
 struct Found {
+    const std::wstring* caption;  // empty: this process's boxes
     std::vector<HWND> boxes;
 };
 
-// Visible dialog windows of this process.
+// Visible dialog windows of this process, or of the caption in other processes. A caption is read
+// only from another process's window: asking a window of this process would wait for its thread.
 BOOL CALLBACK CollectBox(HWND hwnd, LPARAM lp) {
+    Found& found = *reinterpret_cast<Found*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     wchar_t cls[16] = {};
     GetClassNameW(hwnd, cls, 16);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && lstrcmpW(cls, L"#32770") == 0) {
-        reinterpret_cast<Found*>(lp)->boxes.push_back(hwnd);
+    if (!IsWindowVisible(hwnd) || lstrcmpW(cls, L"#32770") != 0) return TRUE;
+    bool wanted = pid == GetCurrentProcessId();
+    if (!found.caption->empty()) {
+        wchar_t caption[64] = {};
+        wanted = !wanted && GetWindowTextW(hwnd, caption, 64) > 0 && *found.caption == caption;
     }
+    if (wanted) found.boxes.push_back(hwnd);
     return TRUE;
 }
 
 }  // namespace
 
-MessageBoxWatcher::MessageBoxWatcher() : thread_([this] { Run(); }) {}
+MessageBoxWatcher::MessageBoxWatcher(const wchar_t* caption)
+    : caption_(caption ? caption : L""), thread_([this] { Run(); }) {}
 
 MessageBoxWatcher::~MessageBoxWatcher() {
     stop_ = true;
@@ -44,7 +52,7 @@ bool MessageBoxWatcher::WaitFor(size_t count, DWORD timeoutMs) {
 
 void MessageBoxWatcher::Run() {
     while (!stop_) {
-        Found found;
+        Found found{&caption_, {}};
         EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&found));
         for (HWND box : found.boxes) {
             {

@@ -1,6 +1,6 @@
-// Watches for dialog boxes of this process (message boxes, property frames), records their
-// caption and text, and presses OK. A test that expects a box checks Seen(); a test that expects
-// none checks that Seen() is empty.
+// Watches for dialog boxes of this process (message boxes, property frames), or of other
+// processes with a given caption, records their caption and text, and presses OK. A test that expects a box
+// checks Seen(); a test that expects none checks that Seen() is empty.
 #pragma once
 
 #include <windows.h>
@@ -20,7 +20,8 @@ struct SeenBox {
 
 class MessageBoxWatcher {
 public:
-    MessageBoxWatcher();
+    // Boxes of this process; with a caption, boxes of that caption in other processes.
+    explicit MessageBoxWatcher(const wchar_t* caption = nullptr);
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
@@ -31,6 +32,7 @@ public:
 
 private:
     void Run();
+    std::wstring caption_;
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::vector<SeenBox> seen_;
