@@ -12,20 +12,9 @@ var KEY = "Software\\VarnokDemo";
 var shell = WScript.CreateObject("WScript.Shell");
 var fso = new ActiveXObject("Scripting.FileSystemObject");
 
-// Wine's script host has no WScript.Sleep; ping.exe waits a second between its echoes.
-function pause(ms) {
-    try { WScript.Sleep(ms); } catch (e) {
-        shell.Run("ping.exe -n " + (Math.ceil(ms / 1000) + 1) + " 127.0.0.1", 0, true);
-    }
-}
-function readText(path) {
-    try {
-        var f = fso.OpenTextFile(path, 1);
-        var text = f.AtEndOfStream ? "" : f.ReadAll();
-        f.Close();
-        return text.replace(/\r/g, "");
-    } catch (e) { return ""; }
-}
+var f = fso.OpenTextFile(fso.GetParentFolderName(WScript.ScriptFullName) + "\\game_record.js", 1);
+eval(f.ReadAll());
+f.Close();
 
 function main() {
     if (WScript.Arguments.length < 1) {
@@ -56,30 +45,7 @@ function main() {
     WScript.Echo("  Execute()     " + result);
     if (result !== 0) return;
 
-    var deadline = new Date().getTime() + 40000, text = "";
-    while (new Date().getTime() < deadline) {
-        text = readText(RECORD);
-        if (text.indexOf("A_Param=") >= 0) break;
-        pause(250);
-    }
-    if (text == "") {
-        WScript.Echo("  the game left no record within 40 s");
-        return;
-    }
-    WScript.Echo("What the game received");
-    var lines = text.split("\n");
-    for (var i = 0; i < lines.length; i++) {
-        var eq = lines[i].indexOf("=");
-        if (eq < 0) continue;
-        var name = lines[i].substring(0, eq), value = lines[i].substring(eq + 1);
-        var bar = value.lastIndexOf("|");
-        if (name != "module" && name != "cmdline" && bar >= 0) {
-            value = "\"" + value.substring(0, bar) + "\" (" + value.substring(bar + 1) + " bytes)";
-        }
-        var label = {module: "program", cmdline: "command line", parent: "started by"}[name] || name;
-        while (label.length < 13) label += " ";
-        WScript.Echo("  " + label + " " + value);
-    }
+    printGameRecord(RECORD);
 }
 
 try { main(); } catch (e) {
