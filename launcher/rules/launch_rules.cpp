@@ -218,17 +218,29 @@ bool IsLaunchOutputValue(const std::string& valueName) {
 }
 
 bool IsSurrogateFor(const std::string& commandLine, const std::string& appId) {
-    const std::string argument = "/processid:" + appId;
-    for (std::size_t at = 0; at + argument.size() <= commandLine.size(); ++at) {
-        const bool startsWord = at > 0 && (commandLine[at - 1] == ' ' || commandLine[at - 1] == '\t');
-        const std::size_t end = at + argument.size();
-        const bool endsWord = end == commandLine.size() || commandLine[end] == ' ' ||
-                              commandLine[end] == '\t';
-        if (startsWord && endsWord && EqualsNoCase(commandLine.substr(at, argument.size()), argument.c_str())) {
-            return true;
-        }
+    // The program: a quoted first word, or one up to the first blank.
+    std::size_t end = 0;
+    std::string program;
+    if (!commandLine.empty() && commandLine[0] == '"') {
+        end = commandLine.find('"', 1);
+        if (end == std::string::npos) return false;
+        program = commandLine.substr(1, end - 1);
+        ++end;
+    } else {
+        end = std::min(commandLine.find_first_of(" \t"), commandLine.size());
+        program = commandLine.substr(0, end);
     }
-    return false;
+    const std::size_t slash = program.find_last_of("\\/");
+    if (!EqualsNoCase(slash == std::string::npos ? program : program.substr(slash + 1),
+                      "dllhost.exe")) {
+        return false;
+    }
+    // Then exactly one argument, the surrogate's, with nothing but blanks around it.
+    const std::size_t first = commandLine.find_first_not_of(" \t", end);
+    if (first == std::string::npos || first == end) return false;
+    const std::size_t last = commandLine.find_last_not_of(" \t");
+    const std::string argument = "/processid:" + appId;
+    return EqualsNoCase(commandLine.substr(first, last + 1 - first), argument.c_str());
 }
 
 bool PolicyAllowsGame(const LaunchPolicy& policy, const std::string& program, LeadByteTest isLead) {

@@ -102,8 +102,9 @@ std::optional<PolicyLocation> ParsePolicyLocation(const std::string& text, LeadB
 bool IsLaunchOutputValue(const std::string& valueName);
 
 // Whether a process's command line is that of the system's COM surrogate for the given AppID or
-// class ("{...}"): an argument "/Processid:<id>", in any case, as a word of its own. A path cannot
-// hold it (no colon past a drive), so only the surrogate's arguments can.
+// class ("{...}"): the program dllhost.exe (any folder, any case) and, as its one argument,
+// "/Processid:<id>" in any case. Any other program, or any other word on the line (a browser
+// started with an address that holds the argument), is not.
 bool IsSurrogateFor(const std::string& commandLine, const std::string& appId);
 
 // What a policy allows: the installation directories its locations held, and the program names

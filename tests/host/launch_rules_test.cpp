@@ -118,11 +118,16 @@ TEST(LaunchRules, SurrogateIsKnownByItsProcessIdArgument) {
     } rows[] = {
         {"C:\\Windows\\SysWOW64\\DllHost.exe /Processid:" + id, true},
         {"C:\\windows\\system32\\dllhost.exe /PROCESSID:{40a3fcbf-b7c8-4db5-9ec9-24b7ad28ec83}", true},
+        {"\"C:\\Windows\\SysWOW64\\DllHost.exe\"  /Processid:" + id + " ", true},
         {"\"C:\\Program Files\\Browser\\browser.exe\" -nohome", false},
         {"dllhost.exe /Processid:{00000000-0000-0000-0000-000000000000}", false},
         {"dllhost.exe /Processid:" + id + "x", false},
         {"dllhost.exe x/Processid:" + id, false},
+        {"dllhost.exe /Processid:" + id + " more", false},
+        {"iexplore.exe https://evil.test/ /Processid:" + id, false},
+        {"\"C:\\evil\\iexplore.exe\" /Processid:" + id, false},
         {"/Processid:" + id, false},
+        {"\"dllhost.exe /Processid:" + id, false},
         {"", false},
     };
     for (const auto& row : rows) {
