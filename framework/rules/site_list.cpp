@@ -115,8 +115,8 @@ struct Address {
     std::string_view rest;                  // from the end of the authority: path, query, fragment
 };
 
-// Splits `http://` or `https://` (any case), the authority up to the first '/', '?' or '#', and
-// the rest. A browser also ends the authority at '\'; here a '\' stays in the authority, which
+// Splits the scheme (http or https, any case, then "//"), the authority up to the first '/', '?'
+// or '#', and the rest. A browser also ends the authority at '\'; here a '\' stays in the authority, which
 // then never holds a valid host or port.
 std::optional<Address> SplitAddress(std::string_view text) {
     Address address;

@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     static const fw::SiteList fixed = *fw::ParseSiteList(
-        "https://portal.example https://*.portal.example http://a.portal.example:8080");
+        "https://portal.example https://*.portal.example https://a.portal.example:8080");
     if (fw::SiteAllowed(fixed, url)) {
         const std::string host = AllowedHost(url);
         constexpr std::string_view kListed = "portal.example";
