@@ -2,7 +2,6 @@
 // the system's prompt, the elevated instance runs in the COM surrogate and is driven through the
 // launcher's own proxy/stub.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +30,7 @@ const wchar_t kKey[] = L"Software\\VarnokElevationTest";
 const char kKeyA[] = "Software\\VarnokElevationTest";
 const wchar_t kProviderKey[] = L"Software\\VarnokElevationProvider";
 
+using testing_support::EndSurrogates;
 using testing_support::ReadFileText;
 
 std::string Line(const std::string& record, const std::string& name, size_t from = 0) {
@@ -162,8 +162,6 @@ TEST_F(Elevation, GameStartsFromTheSurrogateAndTheResultComesBack) {
     EXPECT_EQ(launcher_->ExecuteVista(&result), S_OK);
     EXPECT_EQ(result, 1);
 }
-
-void EndSurrogates();
 
 // The elevated instance refuses what the direct launch refuses, and its result comes back.
 TEST_F(Elevation, OnlyAnAbsoluteLocalDirectoryStartsTheGame) {
@@ -588,22 +586,6 @@ TEST_F(SiteLock, AllowedPagesLaunchOnBothRoads) {
     EXPECT_NE(ReadFileText(prompt_).find("prompt VarnokLauncher"), std::string::npos);
 }
 
-// Ends this prefix's surrogates, so that the next elevation starts new ones with this
-// process's environment (and so its code page).
-void EndSurrogates() {
-    fw::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    ASSERT_TRUE(snapshot.valid());
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-         more = Process32NextW(snapshot.get(), &entry)) {
-        if (lstrcmpiW(entry.szExeFile, L"dllhost.exe") != 0) continue;
-        fw::Handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-        if (!process.valid()) continue;
-        TerminateProcess(process.get(), 0);
-        WaitForSingleObject(process.get(), 10000);
-    }
-}
 
 // Runs in its own ctest entry, where the prefix's processes use the Korean code page (949) as on
 // a Korean Windows: double-byte texts reach the elevated instance byte for byte.

@@ -3,7 +3,6 @@
 // machine registers it, so the per-user registration is copied there). Links longer than Wine's
 // shell can take (259 characters) go to the handler's command line directly.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -95,21 +94,7 @@ DWORD ThroughShell(const std::wstring& link) {
 
 const std::wstring kHandler = testing_support::BuildFile(VARNOK_LINK_EXE);
 
-// Ends this prefix's surrogates, so that the next elevated instance starts in a surrogate with
-// this process's environment (the sample game's record file and key).
-void EndSurrogates() {
-    fw::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-         more = Process32NextW(snapshot.get(), &entry)) {
-        if (lstrcmpiW(entry.szExeFile, L"dllhost.exe") != 0) continue;
-        fw::Handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-        if (!process.valid()) continue;
-        TerminateProcess(process.get(), 0);
-        WaitForSingleObject(process.get(), 10000);
-    }
-}
+using testing_support::EndSurrogates;
 
 // Games registered as installers register them, recording their installation directory under
 // HKCU: one started directly, one elevated, one incomplete, one in the 64-bit view only. The scheme

@@ -1,5 +1,7 @@
 #include "com_test.h"
 
+#include <tlhelp32.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -58,6 +60,20 @@ std::string ReadFileText(const std::wstring& path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+void EndSurrogates() {
+    fw::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        if (lstrcmpiW(entry.szExeFile, L"dllhost.exe") != 0) continue;
+        fw::Handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (!process.valid()) continue;
+        TerminateProcess(process.get(), 0);
+        WaitForSingleObject(process.get(), 10000);
+    }
 }
 
 }  // namespace testing_support

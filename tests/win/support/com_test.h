@@ -38,4 +38,8 @@ bool KeyExists(HKEY root, const std::wstring& key);
 // records).
 std::string ReadFileText(const std::wstring& path);
 
+// Ends this prefix's COM surrogates, so that the next elevated instance starts in a new one with
+// this process's environment (record file, current folder, code page) and the registered DLL.
+void EndSurrogates();
+
 }  // namespace testing_support
