@@ -116,8 +116,8 @@ struct Address {
 };
 
 // Splits the scheme (http or https, any case, then "//"), the authority up to the first '/', '?'
-// or '#', and the rest. A browser also ends the authority at '\'; here a '\' stays in the authority, which
-// then never holds a valid host or port.
+// or '#', and the rest. A browser also ends the authority at '\'; here a '\' stays in the
+// authority, which then never holds a valid host or port.
 std::optional<Address> SplitAddress(std::string_view text) {
     Address address;
     for (const std::string_view scheme : {"http", "https"}) {

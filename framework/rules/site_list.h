@@ -9,8 +9,8 @@
 //
 // A page address is read as a browser reads an http(s) address, and refused whenever that
 // reading could differ from ours or is doubtful: anything but an http or https scheme and "//"
-// first, user information, backslashes, percent signs, non-ASCII bytes or brackets in the authority,
-// NUL bytes, more than 2,083 characters. Path, query and fragment are not looked at.
+// first, user information, backslashes, percent signs, non-ASCII bytes or brackets in the
+// authority, NUL bytes, more than 2,083 characters. Path, query and fragment are not looked at.
 #pragma once
 
 #include <cstddef>
