@@ -48,6 +48,10 @@ CQuellisLauncherVistaPlay::Factory::Factory()
     : ObjectFactory(CLSID_QuellisLauncherVistaPlay, L"QuellisLauncher.QuellisLauncherVistaPlay.1",
                     &fw::CreateComObject<CQuellisLauncherVistaPlay>) {}
 
+HRESULT launcher::CreateLauncher(REFIID iid, void** out) {
+    return CQuellisLauncherVistaPlay::factory.CreateInstance(nullptr, iid, out);
+}
+
 CQuellisLauncherVistaPlay::CQuellisLauncherVistaPlay(IUnknown* outer)
     : OleControl(outer, kInfo), typeInfo_(kInfo.typeLib, IID_IQuellisLauncherVistaPlay) {}
 

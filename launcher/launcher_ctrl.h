@@ -10,6 +10,7 @@
 #include "VarnokLauncher.h"
 #include "dispatch.h"
 #include "factory.h"
+#include "launcher_embed.h"
 #include "rules/launch_rules.h"
 #include "ole_control.h"
 
@@ -19,8 +20,6 @@
 bool CopyArgToField(BSTR text, char* field, size_t size);
 // A new BSTR from a field's text, owned by the result; empty when the conversion fails.
 fw::Bstr FieldToBstr(const char* field);
-// Whether a byte starts a two-byte character in the fields' code page (the thread's).
-bool IsFieldLeadByte(unsigned char byte);
 // The registry root of a root number (launcher::RootNumberValue).
 HKEY RootKey(int rootNumber);
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "launcher_ctrl.h"
+#include "launcher_embed.h"
 #include "link/rules/link.h"
 #include "raii.h"
 #include "text.h"
@@ -142,8 +142,7 @@ Outcome HandleLink(const std::wstring& link) {
 
     // The launcher control itself, driven as a page drives it.
     fw::ComPtr<IQuellisLauncherVistaPlay> launcher;
-    if (FAILED(CQuellisLauncherVistaPlay::factory.CreateInstance(
-            nullptr, IID_IQuellisLauncherVistaPlay, launcher.put_void()))) {
+    if (FAILED(launcher::CreateLauncher(IID_IQuellisLauncherVistaPlay, launcher.put_void()))) {
         return Outcome{static_cast<int>(launcher::LaunchResult::NotStarted), {}};
     }
     const fw::Bstr key(fw::NarrowToWide(game->location.keyPath, codePage).c_str());

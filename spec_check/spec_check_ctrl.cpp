@@ -1,4 +1,5 @@
 #include "spec_check_ctrl.h"
+#include "spec_check_embed.h"
 
 #include "VarnokSpecCheck.h"
 #include "registration.h"
@@ -62,6 +63,10 @@ const fw::ControlInfo CQuellisSpecCheckCtrl::kInfo = {
 };
 
 CQuellisSpecCheckCtrl::CQuellisSpecCheckCtrlFactory CQuellisSpecCheckCtrl::factory;
+
+HRESULT spec_check::CreateSpecCheck(REFIID iid, void** out) {
+    return CQuellisSpecCheckCtrl::factory.CreateInstance(nullptr, iid, out);
+}
 
 CQuellisSpecCheckCtrl::CQuellisSpecCheckCtrlFactory::CQuellisSpecCheckCtrlFactory()
     : ObjectFactory(CLSID_QuellisSpecCheck, L"QUELLISSPECCHECK.QuellisSpecCheckCtrl.1",
