@@ -49,17 +49,17 @@ void StoreBstrResult(BSTR value, VARIANT* result);
 // The dispatch layer's answer to running out of memory: an exception for the script.
 [[nodiscard]] HRESULT OutOfMemoryException(EXCEPINFO* excep);
 
-// Calls the table entry of the DISPID. With `run` false the call is checked the same way, but no
-// method runs and the answer is an empty text.
-template <typename T, size_t N>
+// Calls the table entry of the DISPID. `mayRun` is asked only for a known DISPID called in the
+// right shape; when it answers false no method runs and the answer is an empty text.
+template <typename T, size_t N, typename MayRun>
 [[nodiscard]] HRESULT InvokeDispatchTable(T& object, const DispatchEntry<T> (&table)[N], DISPID id,
                                           WORD flags, DISPPARAMS* params, VARIANT* result,
-                                          EXCEPINFO* excep, bool run = true) {
+                                          EXCEPINFO* excep, const MayRun& mayRun) {
     if (id < 1 || static_cast<size_t>(id) > N) return DISP_E_MEMBERNOTFOUND;
     const HRESULT shape = CheckParameterlessCall(flags, params);
     if (FAILED(shape)) return shape;
     try {
-        if (!run) {
+        if (!mayRun()) {
             BSTR empty = SysAllocString(L"");
             if (!empty) throw std::bad_alloc();
             StoreBstrResult(empty, result);
@@ -70,6 +70,14 @@ template <typename T, size_t N>
         return OutOfMemoryException(excep);
     }
     return S_OK;
+}
+
+template <typename T, size_t N>
+[[nodiscard]] HRESULT InvokeDispatchTable(T& object, const DispatchEntry<T> (&table)[N], DISPID id,
+                                          WORD flags, DISPPARAMS* params, VARIANT* result,
+                                          EXCEPINFO* excep) {
+    return InvokeDispatchTable(object, table, id, flags, params, result, excep,
+                               [] { return true; });
 }
 
 }  // namespace fw

@@ -2,6 +2,8 @@
 
 #include <mshtml.h>
 
+#include <atomic>
+#include <new>
 #include <string_view>
 
 #include "module.h"
@@ -13,8 +15,7 @@ namespace fw {
 
 namespace {
 
-// The module's list, read afresh: a resource costs nothing to find, and nothing is cached.
-std::optional<SiteList> BuiltInList() {
+std::optional<SiteList> ReadBuiltInList() {
     const HINSTANCE module = Module::Instance();
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(VARNOK_SITE_LIST_ID),
                                 MAKEINTRESOURCEW(10));  // RT_RCDATA
@@ -25,6 +26,38 @@ std::optional<SiteList> BuiltInList() {
     return ParseSiteList(
         std::string_view(static_cast<const char*>(data), SizeofResource(module, found)));
 }
+
+// The module's list, read and parsed on first use and kept: it is a resource fixed when the
+// module was built. Published with one atomic exchange, so that no lock is needed; a thread that
+// loses the race drops its own copy.
+class BuiltInListCache {
+public:
+    constexpr BuiltInListCache() = default;
+    BuiltInListCache(const BuiltInListCache&) = delete;
+    BuiltInListCache& operator=(const BuiltInListCache&) = delete;
+    ~BuiltInListCache() { delete list_.load(); }
+
+    const std::optional<SiteList>& Get() {
+        if (const auto* held = list_.load(std::memory_order_acquire)) return *held;
+        auto* fresh = new (std::nothrow) std::optional<SiteList>(ReadBuiltInList());
+        // Out of memory: locked to nothing for this call.
+        if (!fresh) return none_;
+        std::optional<SiteList>* expected = nullptr;
+        if (list_.compare_exchange_strong(expected, fresh, std::memory_order_acq_rel)) {
+            return *fresh;
+        }
+        delete fresh;
+        return *expected;
+    }
+
+private:
+    std::atomic<std::optional<SiteList>*> list_{nullptr};
+    const std::optional<SiteList> none_;
+};
+
+BuiltInListCache builtInList;
+
+const std::optional<SiteList>& BuiltInList() { return builtInList.Get(); }
 
 std::string Utf8(const wchar_t* text, UINT length) {
     if (length == 0) return {};
@@ -53,12 +86,12 @@ std::optional<std::string> PageAddress(IOleClientSite* site) {
 }
 
 bool SiteListOpen() {
-    const auto list = BuiltInList();
+    const auto& list = BuiltInList();
     return list && list->open;
 }
 
 bool PageAllowed(IOleClientSite* site) {
-    const auto list = BuiltInList();
+    const auto& list = BuiltInList();
     if (!list) return false;
     if (list->open) return true;
     const auto address = PageAddress(site);

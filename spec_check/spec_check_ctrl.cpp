@@ -98,7 +98,7 @@ STDMETHODIMP CQuellisSpecCheckCtrl::Invoke(DISPID id, REFIID iid, LCID, WORD fla
     // On a page the site list does not allow, every method answers an empty text: nothing is
     // measured, no gate program starts and no message box shows.
     return fw::InvokeDispatchTable(*this, kDispatchMap, id, flags, params, result, excep,
-                                   PageAllowed());
+                                   [this] { return PageAllowed(); });
 }
 
 void CQuellisSpecCheckCtrl::OnDraw(HDC hdc, const RECT& bounds) {
