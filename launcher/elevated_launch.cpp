@@ -1,11 +1,7 @@
 // Launches through an elevated instance of this class: the system's elevation moniker creates it
 // in a surrogate process with administrator rights, the settings are copied to it with the
 // interface's own methods, and it performs the direct launch there.
-#include <array>
-#include <string>
-
 #include "launcher/rules/launch_rules.h"
-#include "launch_policy.h"
 #include "launcher_ctrl.h"
 #include "raii.h"
 
@@ -20,35 +16,11 @@ SHORT KeyTypeOf(HKEY root) {
 
 }  // namespace
 
-std::optional<launcher::LaunchResult> CQuellisLauncherVistaPlay::RefusalBeforeElevation(
-    bool boardGame) const {
+HRESULT CQuellisLauncherVistaPlay::LaunchElevated(LONG* IReturn, Target target) {
     using launcher::LaunchResult;
-    const LaunchResult refused =
-        boardGame ? LaunchResult::CParamNotWritten : LaunchResult::KeyNotOpened;
-    if (!MayLaunch() || m_bRegInfoRefused) return refused;
-    const auto policy = ReadLaunchPolicy();
-    if (!policy) return std::nullopt;
-    if (boardGame) {
-        std::array<char, launcher::kDirectoryBufferSize> windows{};
-        GetWindowsDirectoryA(windows.data(), static_cast<UINT>(windows.size()));
-        const bool allowed = launcher::PolicyAllowsBoardGame(
-            *policy, launcher::BoardGameProgram(windows.data(), m_szPathName),
-            launcher::BoardGameProgram(windows.data(), ""), IsFieldLeadByte);
-        return allowed ? std::nullopt : std::optional(refused);
-    }
-    // The program the elevated instance would start, read as it will read it.
-    fw::RegKey key;
-    if (key.OpenA(m_hRootKey, m_szRegKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return refused;
-    const auto installDir = ReadInstallDirectory(key.get(), m_szValueName);
-    if (!installDir) return LaunchResult::DirectoryNotRead;
-    const bool allowed = launcher::PolicyAllowsGame(
-        *policy, launcher::GameProgram(*installDir, m_szPathName), IsFieldLeadByte);
-    return allowed ? std::nullopt : std::optional(refused);
-}
-
-HRESULT CQuellisLauncherVistaPlay::LaunchElevated(LONG* IReturn, bool boardGame) {
-    if (const auto refusal = RefusalBeforeElevation(boardGame)) {
-        if (IReturn) *IReturn = static_cast<LONG>(*refusal);
+    // What is refused here never asks for elevation.
+    if (const PreLaunch check = CheckBeforeLaunch(target, 0); check.refusal) {
+        SetLaunchResult(IReturn, *check.refusal);
         return S_FALSE;
     }
     // The page's thread normally has COM already; the initialisation is balanced either way.
@@ -60,35 +32,33 @@ HRESULT CQuellisLauncherVistaPlay::LaunchElevated(LONG* IReturn, bool boardGame)
         return S_FALSE;
     }
     // The new instance starts empty, so the appends give it exactly these texts.
-    {
-        const fw::Bstr key = FieldToBstr(m_szRegKey), value = FieldToBstr(m_szValueName);
-        elevated->SetRegInfo(KeyTypeOf(m_hRootKey), key.get(), value.get());
+    const fw::Bstr key = FieldToBstr(m_szRegKey), value = FieldToBstr(m_szValueName);
+    const fw::Bstr reg1 = FieldToBstr(m_szReg1), reg2 = FieldToBstr(m_szReg2);
+    const fw::Bstr path = FieldToBstr(m_szPathName), param = FieldToBstr(m_szParam);
+    const HRESULT copied[] = {
+        elevated->SetRegInfo(KeyTypeOf(m_hRootKey), key.get(), value.get()),
+        elevated->SetRegParam(reg1.get(), reg2.get()),
+        elevated->AddPathName(path.get()),
+        elevated->AddParmeter(param.get()),
+    };
+    HRESULT launched = S_OK;
+    for (const HRESULT hr : copied) {
+        if (hr == S_OK) continue;
+        // A setting the elevated instance refused (its code page may read a text otherwise)
+        // ends the launch as a refused setting ends the direct one; a call that never arrived
+        // ends it unstarted.
+        if (SUCCEEDED(hr)) {
+            SetLaunchResult(IReturn, target == Target::Game ? LaunchResult::KeyNotOpened
+                                                            : LaunchResult::CParamNotWritten);
+            return S_FALSE;
+        }
+        launched = hr;
     }
-    {
-        const fw::Bstr reg1 = FieldToBstr(m_szReg1), reg2 = FieldToBstr(m_szReg2);
-        elevated->SetRegParam(reg1.get(), reg2.get());
+    if (SUCCEEDED(launched)) {
+        launched = target == Target::BoardGame ? elevated->ExecuteWinBoardGame(IReturn)
+                                               : elevated->ExecuteWin(IReturn);
     }
-    {
-        const fw::Bstr path = FieldToBstr(m_szPathName);
-        elevated->AddPathName(path.get());
-    }
-    {
-        const fw::Bstr param = FieldToBstr(m_szParam);
-        elevated->AddParmeter(param.get());
-    }
-    const HRESULT launched =
-        boardGame ? elevated->ExecuteWinBoardGame(IReturn) : elevated->ExecuteWin(IReturn);
     // A launch call that never reached the elevated instance started nothing.
-    if (FAILED(launched) && IReturn) {
-        *IReturn = static_cast<LONG>(launcher::LaunchResult::NotStarted);
-    }
+    if (FAILED(launched)) SetLaunchResult(IReturn, LaunchResult::NotStarted);
     return S_OK;
-}
-
-STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteVista(LONG* IReturn) {
-    return LaunchElevated(IReturn, false);
-}
-
-STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteVistaBoardGame(LONG* IReturn) {
-    return LaunchElevated(IReturn, true);
 }

@@ -94,14 +94,3 @@ std::optional<launcher::LaunchPolicy> ReadLaunchPolicy() {
     }
     return policy;
 }
-
-bool MachineAllowsGame(const std::string& program) {
-    const auto policy = ReadLaunchPolicy();
-    return !policy || launcher::PolicyAllowsGame(*policy, program, IsFieldLeadByte);
-}
-
-bool MachineAllowsBoardGame(const std::string& program, const std::string& systemFolder) {
-    const auto policy = ReadLaunchPolicy();
-    return !policy ||
-           launcher::PolicyAllowsBoardGame(*policy, program, systemFolder, IsFieldLeadByte);
-}

@@ -22,7 +22,3 @@ std::optional<std::string> ReadInstallDirectory(HKEY key, const char* valueName)
 // none. A policy key that exists but cannot be read gives a policy that allows nothing, and so
 // does a "Programs" subkey that exists but cannot be read.
 std::optional<launcher::LaunchPolicy> ReadLaunchPolicy();
-
-// Whether this machine lets a launch start `program`: always without a policy.
-bool MachineAllowsGame(const std::string& program);
-bool MachineAllowsBoardGame(const std::string& program, const std::string& systemFolder);

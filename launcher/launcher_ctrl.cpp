@@ -78,6 +78,46 @@ STDMETHODIMP CQuellisLauncherVistaPlay::InterfaceSupportsErrorInfo(REFIID iid) {
     return IsEqualIID(iid, IID_IQuellisLauncherVistaPlay) ? S_OK : S_FALSE;
 }
 
+void SetLaunchResult(LONG* result, launcher::LaunchResult code) {
+    if (result) *result = static_cast<LONG>(code);
+}
+
+STDMETHODIMP CQuellisLauncherVistaPlay::Execute(LONG* IReturn) {
+    return Launch(IReturn, Target::Game, Road::ByVersion);
+}
+STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteVista(LONG* IReturn) {
+    return Launch(IReturn, Target::Game, Road::Elevated);
+}
+STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWin(LONG* IReturn) {
+    return Launch(IReturn, Target::Game, Road::Direct);
+}
+STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteBoardGame(LONG* IReturn) {
+    return Launch(IReturn, Target::BoardGame, Road::ByVersion);
+}
+STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteVistaBoardGame(LONG* IReturn) {
+    return Launch(IReturn, Target::BoardGame, Road::Elevated);
+}
+STDMETHODIMP CQuellisLauncherVistaPlay::ExecuteWinBoardGame(LONG* IReturn) {
+    return Launch(IReturn, Target::BoardGame, Road::Direct);
+}
+
+HRESULT CQuellisLauncherVistaPlay::Launch(LONG* IReturn, Target target, Road road) {
+    // Refused by the site lock: nothing written, nothing started, as refused settings are.
+    if (!MayLaunch()) {
+        SetLaunchResult(IReturn, target == Target::Game ? launcher::LaunchResult::KeyNotOpened
+                                                        : launcher::LaunchResult::CParamNotWritten);
+        return S_FALSE;
+    }
+    if (road == Road::Direct) return LaunchDirect(IReturn, target);
+    if (road == Road::Elevated) return LaunchElevated(IReturn, target);
+    // By version: elevated from Windows Vista on, where the page's process has no rights to
+    // write below the machine's key.
+    SetLaunchResult(IReturn, launcher::LaunchResult::NothingReported);
+    const HRESULT hr =
+        IsVistaOrLater() ? LaunchElevated(IReturn, target) : LaunchDirect(IReturn, target);
+    return SUCCEEDED(hr) ? S_OK : S_FALSE;
+}
+
 void CQuellisLauncherVistaPlay::OnDraw(HDC, const RECT&) {}
 
 void CQuellisLauncherVistaPlay::DoPropExchange(fw::PropExchange& px) {

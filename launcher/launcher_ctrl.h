@@ -13,6 +13,7 @@
 #include "launcher_embed.h"
 #include "rules/launch_rules.h"
 #include "ole_control.h"
+#include "raii.h"
 
 // Stores a BSTR argument in a zero-filled narrow field of `size` bytes (the thread's ANSI code
 // page). A null text leaves the field as it was and answers false. A text too long for the field
@@ -22,6 +23,8 @@ bool CopyArgToField(BSTR text, char* field, size_t size);
 fw::Bstr FieldToBstr(const char* field);
 // The registry root of a root number (launcher::RootNumberValue).
 HKEY RootKey(int rootNumber);
+// Stores a launch result where the caller asked for one.
+void SetLaunchResult(LONG* result, launcher::LaunchResult code);
 
 class CQuellisLauncherVistaPlay : public fw::OleControl,
                                   public IQuellisLauncherVistaPlay,
@@ -67,16 +70,35 @@ public:
     static Factory factory;
 
 private:
+    // What a launch starts: the game from its installation directory, or a board game from the
+    // system folder.
+    enum class Target { Game, BoardGame };
+    // How it starts it: in this process, through an elevated instance, or by the Windows version.
+    enum class Road { Direct, Elevated, ByVersion };
+    // A launch result that is set before anything is written.
+    struct PreLaunch {
+        std::optional<launcher::LaunchResult> refusal;
+        fw::RegKey key;  // the game's key, opened for the direct road
+        // The game's installation directory, when it was read, or the Windows folder a board
+        // game starts from.
+        std::string directory;
+    };
+
     // Whether this instance may launch at all: its page is on the module's site list (always in
     // an open build), or it is the elevated instance, which has no page and lives in the
     // launcher's own COM surrogate process.
     bool MayLaunch() const;
-    // What a launch would be refused with before anything is written, decided by the page's
-    // instance with read access only so that a refused launch never asks for elevation: the site
-    // lock, settings that named no usable key, and the machine launch policy.
-    std::optional<launcher::LaunchResult> RefusalBeforeElevation(bool boardGame) const;
-    // Copies the settings to an elevated instance and lets it launch the game or the board game.
-    HRESULT LaunchElevated(LONG* IReturn, bool boardGame);
+    // Every launch method: the lock, then the road.
+    HRESULT Launch(LONG* IReturn, Target target, Road road);
+    // The one pre-launch check of both roads, in this order: settings that named no usable key,
+    // the game's key and installation directory, the machine launch policy. The direct road opens
+    // the key with `keyAccess` and keeps it; the road before elevation passes 0, reads with read
+    // access only, and reads the key and directory only when a policy needs them, leaving the
+    // rest to the elevated instance so that its answer reaches the page as before.
+    PreLaunch CheckBeforeLaunch(Target target, REGSAM keyAccess) const;
+    // The two roads; the lock has been checked.
+    HRESULT LaunchDirect(LONG* IReturn, Target target);
+    HRESULT LaunchElevated(LONG* IReturn, Target target);
     // Shows a refusal of AddPathName or AddParmeter and answers S_FALSE.
     HRESULT Refuse(const char* message);
     HRESULT Append(BSTR text, char* field, const char* message, bool isPath);
