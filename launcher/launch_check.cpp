@@ -1,6 +1,8 @@
 // Who may launch, and what a launch is refused with before anything is written: the checks both
 // launch roads share.
 #include <array>
+#include <string>
+#include <vector>
 
 #include "launch_policy.h"
 #include "launcher/rules/launch_rules.h"
@@ -18,20 +20,61 @@ bool IsVistaOrLater() {
            version.dwMajorVersion >= 6;
 }
 
+namespace {
+
+// This process's program, by its full path; empty when it cannot be told.
+std::string ProgramPath() {
+    std::array<char, MAX_PATH + 1> path{};
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), MAX_PATH);
+    return length == 0 || length >= MAX_PATH ? std::string() : std::string(path.data(), length);
+}
+
+// The system folders a surrogate of the system is started from: System32, and SysWOW64 for a
+// 32-bit surrogate on 64-bit Windows.
+std::vector<std::string> SystemFolders() {
+    std::vector<std::string> folders;
+    std::array<char, MAX_PATH + 1> folder{};
+    for (const auto ask : {&GetSystemDirectoryA, &GetSystemWow64DirectoryA}) {
+        const UINT length = ask(folder.data(), MAX_PATH);
+        if (length > 0 && length < MAX_PATH) folders.emplace_back(folder.data(), length);
+    }
+    return folders;
+}
+
+// Whether this process runs with administrator rights: where the system has elevation (Vista on),
+// its token must be elevated; before that, there is no elevated instance to tell apart.
+bool HasElevatedToken() {
+    if (!IsVistaOrLater()) return true;
+    fw::Handle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    return GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) &&
+           elevation.TokenIsElevated != 0;
+}
+
+// Whether this process is the system's COM surrogate running an elevated instance of this class:
+// dllhost.exe from the system folder, with our AppID (some surrogates are named by the class
+// instead) as its one argument, and an elevated token.
+bool IsElevatedSurrogate() {
+    const std::string commandLine = GetCommandLineA();
+    bool named = false;
+    for (const GUID* id : {&kLauncherAppId, &CLSID_QuellisLauncherVistaPlay}) {
+        const std::wstring text = fw::GuidToString(*id);
+        named = named ||
+                launcher::IsSurrogateFor(commandLine, std::string(text.begin(), text.end()));
+    }
+    return named && launcher::IsSurrogateImage(ProgramPath(), SystemFolders()) && HasElevatedToken();
+}
+
+}  // namespace
+
 bool CQuellisLauncherVistaPlay::MayLaunch() const {
     if (PageAllowed()) return true;
     if (HasClientSite()) return false;
-    // No page: only the elevated instance, which the system's surrogate runs for our AppID (some
-    // surrogates are named by the class instead). A page's script only ever reaches instances in
-    // its own browser process.
-    const std::string commandLine = GetCommandLineA();
-    for (const GUID* id : {&kLauncherAppId, &CLSID_QuellisLauncherVistaPlay}) {
-        const std::wstring text = fw::GuidToString(*id);
-        if (launcher::IsSurrogateFor(commandLine, std::string(text.begin(), text.end()))) {
-            return true;
-        }
-    }
-    return false;
+    // No page: only the elevated instance. A page's script only ever reaches instances in its
+    // own browser process.
+    return IsElevatedSurrogate();
 }
 
 CQuellisLauncherVistaPlay::PreLaunch CQuellisLauncherVistaPlay::CheckBeforeLaunch(

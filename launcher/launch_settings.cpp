@@ -26,8 +26,11 @@ STDMETHODIMP CQuellisLauncherVistaPlay::RealMethod(BSTR strTestParam, LONG ITest
     return TestMethod(strTestParam, ITestParam, IReturn);
 }
 
+// On a page off the site list the setters store nothing and show nothing: they stop early, as a
+// refused text does.
 STDMETHODIMP CQuellisLauncherVistaPlay::SetRegInfo(SHORT i_KeyType, BSTR i_strRegKey,
                                                    BSTR i_strValueName) {
+    if (!MayLaunch()) return S_FALSE;
     m_hRootKey = RootKey(launcher::RootNumber(i_KeyType));
     // A key path or value name cut to its field would name another key or value: refuse it and
     // let no launch use the settings until the page names ones that fit.
@@ -43,6 +46,7 @@ STDMETHODIMP CQuellisLauncherVistaPlay::SetRegInfo(SHORT i_KeyType, BSTR i_strRe
 }
 
 STDMETHODIMP CQuellisLauncherVistaPlay::SetRegParam(BSTR i_bstrReg1, BSTR i_bstrReg2) {
+    if (!MayLaunch()) return S_FALSE;
     CopyArgToField(i_bstrReg1, m_szReg1, sizeof m_szReg1);
     CopyArgToField(i_bstrReg2, m_szReg2, sizeof m_szReg2);
     return S_OK;
@@ -58,6 +62,7 @@ STDMETHODIMP CQuellisLauncherVistaPlay::AddParmeter(BSTR i_bstrParam) {
 
 HRESULT CQuellisLauncherVistaPlay::Append(BSTR text, char* field, const char* message,
                                           bool isPath) {
+    if (!MayLaunch()) return S_FALSE;
     const std::string narrow = fw::WideToNarrow(text, CP_THREAD_ACP);
     if (isPath && !launcher::IsContainedPath(std::string(field) + narrow)) return Refuse(message);
     if (launcher::AppendToField(field, launcher::kShortFieldSize, narrow) !=

@@ -15,6 +15,7 @@
 #include "com_test.h"
 #include "dll_class.h"
 #include "launcher_ctrl.h"
+#include "msgbox_watcher.h"
 #include "page_site.h"
 #include "planted_games.h"
 #include "raii.h"
@@ -193,6 +194,23 @@ TEST_F(Elevation, OnlyAnAbsoluteLocalDirectoryStartsTheGame) {
     EXPECT_EQ(Line(record, "module"), testing_support::PlantedGames::kInstalledGame) << record;
     EXPECT_EQ(Line(record, "parent"), "dllhost.exe");
     EXPECT_EQ(Count(record, "module="), 1u) << record;
+}
+
+// A path the page's code page holds whole but the elevated instance's reads as "..": its refusal
+// (a box in the surrogate) ends the launch as a refused setting ends the direct one.
+TEST_F(Elevation, SettingTheElevatedInstanceRefusesStopsTheLaunch) {
+    ASSERT_TRUE(SetThreadLocale(MAKELCID(0x0411, SORT_DEFAULT)));  // code page 932 here
+    Settings(1, L"\\\uFF0E\uFF0E\\Game.exe", L"-e");
+    testing_support::MessageBoxWatcher boxes(L"Error");
+    LONG result = 77;
+    EXPECT_EQ(launcher_->ExecuteVista(&result), S_FALSE);
+    SetThreadLocale(LOCALE_USER_DEFAULT);
+    EXPECT_EQ(result, 1);
+    ASSERT_TRUE(boxes.WaitFor(1, 5000));
+    EXPECT_EQ(boxes.Seen()[0].text, L"The PathName Parameter is invalid.");
+    Sleep(1000);
+    EXPECT_FALSE(ParamWritten());
+    EXPECT_EQ(ReadFileText(record_), "");
 }
 
 TEST_F(Elevation, DeclinedPromptWritesAndStartsNothing) {
@@ -535,7 +553,17 @@ TEST_F(SiteLock, ForeignPagesAndControlsWithoutAPageLaunchNothing) {
         if (page.takenOff) {
             ASSERT_EQ(testing_support::TakeOffPage(launcher_.get()), S_OK);
         }
-        Settings(1, L"\\Game.exe", L"-e");
+        // Off the list the setters store nothing and show nothing, a text they would refuse
+        // with a box included.
+        {
+            testing_support::MessageBoxWatcher watcher;
+            Bstr key(kKey), value(L"InstallDir"), reg(L"r"), path(L"..\\Game.exe"), arg(L"-e");
+            EXPECT_EQ(launcher_->SetRegInfo(1, key.get(), value.get()), S_FALSE) << page.what;
+            EXPECT_EQ(launcher_->SetRegParam(reg.get(), reg.get()), S_FALSE) << page.what;
+            EXPECT_EQ(launcher_->AddPathName(path.get()), S_FALSE) << page.what;
+            EXPECT_EQ(launcher_->AddParmeter(arg.get()), S_FALSE) << page.what;
+            EXPECT_TRUE(watcher.Seen().empty()) << page.what;
+        }
         for (const auto& m : methods) {
             LONG result = 77;
             EXPECT_EQ((launcher_.get()->*m.method)(&result), S_FALSE) << page.what << ", " << m.name;
