@@ -1,5 +1,7 @@
 #include "factory.h"
 
+#include "hresult.h"
+
 namespace fw {
 
 ObjectFactory::ObjectFactory(const CLSID& clsid, const wchar_t* progId, Creator creator)
@@ -8,6 +10,22 @@ ObjectFactory::ObjectFactory(const CLSID& clsid, const wchar_t* progId, Creator 
     ObjectFactory** slot = &first_;
     while (*slot) slot = &(*slot)->next_;
     *slot = this;
+}
+
+HRESULT ObjectFactory::GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    for (ObjectFactory* f = first_; f; f = f->next_) {
+        if (IsEqualCLSID(f->Clsid(), clsid)) return f->QueryInterface(iid, ppv);
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+HRESULT ObjectFactory::UpdateRegistryAll(bool doRegister) {
+    for (ObjectFactory* f = first_; f; f = f->next_) {
+        FW_RETURN_IF_FAILED(f->UpdateRegistry(doRegister));
+    }
+    return S_OK;
 }
 
 STDMETHODIMP ObjectFactory::QueryInterface(REFIID iid, void** ppv) {

@@ -1,6 +1,7 @@
-// Class factory: one static object per creatable class. It joins the module's list when
-// constructed, creates objects through its creator (aggregation allowed), and registers or
-// removes its class through UpdateRegistry.
+// Class factory: one static object per creatable class. It joins the module's list of factories
+// when constructed, creates objects through its creator (aggregation allowed), and registers or
+// removes its class through UpdateRegistry. The list answers the module's class lookup and
+// registration of all its classes.
 #pragma once
 
 #include <windows.h>
@@ -20,9 +21,12 @@ public:
     const CLSID& Clsid() const { return clsid_; }
     const wchar_t* ProgId() const { return progId_; }
 
-    // The module's factories in declaration order: the first, then each one's successor.
-    static ObjectFactory* First() { return first_; }
-    ObjectFactory* Next() const { return next_; }
+    // DllGetClassObject: the factory of clsid asked for iid; *ppv null and
+    // CLASS_E_CLASSNOTAVAILABLE when no factory serves clsid.
+    [[nodiscard]] static HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv);
+    // Registers (true) or removes (false) every factory's class in declaration order; stops at
+    // the first failure and answers its error.
+    [[nodiscard]] static HRESULT UpdateRegistryAll(bool doRegister);
 
     // Writes (true) or removes (false) the class's registry entries; the first failure's error.
     [[nodiscard]] virtual HRESULT UpdateRegistry(bool doRegister) = 0;
@@ -41,6 +45,7 @@ private:
     Creator creator_;
     ObjectFactory* next_ = nullptr;
 
+    // The module's factories in declaration order, linked through next_.
     static inline ObjectFactory* first_ = nullptr;
 };
 

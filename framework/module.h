@@ -1,4 +1,4 @@
-// The module: its instance handle, its lock and object counts, and the class factories it serves.
+// The module: its instance handle and its lock and object counts.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +13,11 @@ public:
     // Called from DllMain on process attach.
     static void SetInstance(HINSTANCE instance) { instance_ = instance; }
     static HINSTANCE Instance() { return instance_; }
+    // The instance handle, or the process's executable while none is set (framework code linked
+    // into a program rather than a DLL): where windows classes and resources are looked up.
+    static HINSTANCE InstanceOrProcess() {
+        return instance_ ? instance_ : GetModuleHandleW(nullptr);
+    }
     // Full path of this module, or of the given one; empty when it cannot be read.
     static std::wstring FileName() { return FileName(instance_); }
     static std::wstring FileName(HINSTANCE instance);
@@ -21,11 +26,6 @@ public:
     static void Lock() { InterlockedIncrement(&locks_); }
     static void Unlock() { InterlockedDecrement(&locks_); }
     [[nodiscard]] static HRESULT CanUnloadNow() { return locks_ == 0 ? S_OK : S_FALSE; }
-
-    // Looks the class up among the module's factories.
-    [[nodiscard]] static HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv);
-    // Registers (true) or removes (false) every factory's classes; false at the first failure.
-    [[nodiscard]] static HRESULT UpdateRegistryAll(bool doRegister);
 
 private:
     static inline HINSTANCE instance_ = nullptr;

@@ -8,172 +8,18 @@
 #include <utility>
 
 #include "connection_point.h"
+#include "control_window.h"
 #include "enumerator.h"
 #include "hresult.h"
 #include "module.h"
 #include "persist.h"
+#include "presentation.h"
 #include "site_lock.h"
 #include "text.h"
 
 namespace fw {
 
 namespace {
-
-// HIMETRIC units per inch, and the logical inch our extent defaults and metafiles are sized in.
-constexpr int kHimetricPerInch = 2540;
-constexpr int kDefaultDpi = 96;
-// A new control is 100 x 50 pixels at 96 dpi: 2646 x 1323 HIMETRIC.
-constexpr int kDefaultWidthPx = 100;
-constexpr int kDefaultHeightPx = 50;
-
-SIZEL DefaultExtent() {
-    return SIZEL{MulDiv(kDefaultWidthPx, kHimetricPerInch, kDefaultDpi),
-                 MulDiv(kDefaultHeightPx, kHimetricPerInch, kDefaultDpi)};
-}
-
-HINSTANCE ModuleHandle() {
-    HINSTANCE h = Module::Instance();
-    return h ? h : GetModuleHandleW(nullptr);
-}
-
-// Owners for the GDI and global-memory handles the drawing paths create.
-class MetaFileDc {
-public:
-    MetaFileDc() : dc_(CreateMetaFileW(nullptr)) {}
-    MetaFileDc(const MetaFileDc&) = delete;
-    MetaFileDc& operator=(const MetaFileDc&) = delete;
-    ~MetaFileDc() { if (dc_) DeleteMetaFile(CloseMetaFile(dc_)); }
-    HDC get() const { return dc_; }
-    HMETAFILE Close() { return CloseMetaFile(std::exchange(dc_, nullptr)); }
-
-private:
-    HDC dc_;
-};
-
-class EnhMetaFileDc {
-public:
-    explicit EnhMetaFileDc(const RECT& frameHimetric)
-        : dc_(CreateEnhMetaFileW(nullptr, nullptr, &frameHimetric, nullptr)) {}
-    EnhMetaFileDc(const EnhMetaFileDc&) = delete;
-    EnhMetaFileDc& operator=(const EnhMetaFileDc&) = delete;
-    ~EnhMetaFileDc() { if (dc_) DeleteEnhMetaFile(CloseEnhMetaFile(dc_)); }
-    HDC get() const { return dc_; }
-    HENHMETAFILE Close() { return CloseEnhMetaFile(std::exchange(dc_, nullptr)); }
-
-private:
-    HDC dc_;
-};
-
-class MetaFile {
-public:
-    explicit MetaFile(HMETAFILE mf) : mf_(mf) {}
-    MetaFile(const MetaFile&) = delete;
-    MetaFile& operator=(const MetaFile&) = delete;
-    ~MetaFile() { if (mf_) DeleteMetaFile(mf_); }
-    HMETAFILE get() const { return mf_; }
-    HMETAFILE release() { return std::exchange(mf_, nullptr); }
-
-private:
-    HMETAFILE mf_;
-};
-
-class GlobalMem {
-public:
-    GlobalMem(UINT flags, SIZE_T bytes) : h_(GlobalAlloc(flags, bytes)) {}
-    GlobalMem(const GlobalMem&) = delete;
-    GlobalMem& operator=(const GlobalMem&) = delete;
-    ~GlobalMem() { if (h_) GlobalFree(h_); }
-    HGLOBAL get() const { return h_; }
-    HGLOBAL release() { return std::exchange(h_, nullptr); }
-
-private:
-    HGLOBAL h_;
-};
-
-class Region {
-public:
-    explicit Region(HRGN r) : r_(r) {}
-    Region(const Region&) = delete;
-    Region& operator=(const Region&) = delete;
-    ~Region() { if (r_) DeleteObject(r_); }
-    HRGN get() const { return r_; }
-    HRGN release() { return std::exchange(r_, nullptr); }
-
-private:
-    HRGN r_;
-};
-
-// The control's own drawing, with the DC's state (selected objects, mapping) restored afterwards
-// so that nothing the control selects leaks into the caller's DC.
-void DrawInto(OleControl& control, HDC hdc, const RECT& bounds) {
-    const int saved = SaveDC(hdc);
-    try {
-        control.OnDraw(hdc, bounds);
-    } catch (...) {
-        if (saved) RestoreDC(hdc, saved);
-        throw;
-    }
-    if (saved) RestoreDC(hdc, saved);
-}
-
-// "FwControlWindow" plus the module handle in hex: one class per module, so two modules built on
-// this framework in one process never share a window procedure. Built on each call: a cached
-// copy would need a lock for first use from two threads.
-std::wstring WindowClassName() {
-    std::wstring s = L"FwControlWindow";
-    auto v = reinterpret_cast<UINT_PTR>(ModuleHandle());
-    wchar_t hex[2 * sizeof(UINT_PTR) + 1] = {};
-    for (int i = static_cast<int>(2 * sizeof(UINT_PTR)) - 1; i >= 0; --i) {
-        hex[i] = L"0123456789ABCDEF"[v & 0xF];
-        v >>= 4;
-    }
-    return s + hex;
-}
-
-LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    auto* control = reinterpret_cast<OleControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        if (hdc && control) {
-            RECT client;
-            GetClientRect(hwnd, &client);
-            try {
-                DrawInto(*control, hdc, client);
-            } catch (const std::bad_alloc&) {
-                // Nothing drawn this time; the next paint tries again.
-            }
-        }
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        break;
-    default:
-        break;
-    }
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-bool EnsureWindowClass() {
-    const HINSTANCE instance = ModuleHandle();
-    const std::wstring name = WindowClassName();
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExW(instance, name.c_str(), &wc)) return true;
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = ControlWindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = name.c_str();
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
 
 wchar_t* CoTaskCopy(const std::wstring& s) {
     const size_t bytes = (s.size() + 1) * sizeof(wchar_t);
@@ -182,20 +28,16 @@ wchar_t* CoTaskCopy(const std::wstring& s) {
     return p;
 }
 
-bool RectsEqual(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+// The control's drawing, as its presentation and its window call it.
+void DrawControl(void* control, HDC hdc, const RECT& bounds) {
+    static_cast<OleControl*>(control)->OnDraw(hdc, bounds);
 }
-
-const FORMATETC kFormats[] = {
-    {CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT},
-    {CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF},
-};
 
 }  // namespace
 
 struct OleControl::State {
     State(OleControl& owner, const ControlInfo& info)
-        : self(owner), extent(DefaultExtent()),
+        : self(owner), drawing{&DrawControl, &owner}, extent(DefaultExtent()),
           propNotifyPoint(static_cast<IConnectionPointContainer*>(&owner), IID_IPropertyNotifySink) {
         if (info.eventIid) {
             eventPoint = std::make_unique<ConnectionPoint>(
@@ -207,10 +49,11 @@ struct OleControl::State {
     ~State() {
         // The object is going away without a container's Close: take the window down quietly
         // (no calls out to a site that is letting go of us anyway).
-        DestroyControlWindow();
+        DropWindow();
     }
 
     OleControl& self;
+    DrawCallback drawing;
 
     SIZEL extent;
     bool dirty = false;
@@ -280,41 +123,20 @@ struct OleControl::State {
         PresentationChanged();
     }
 
-    void DestroyControlWindow() {
-        if (!hwnd) return;
-        HWND w = std::exchange(hwnd, nullptr);
-        SetWindowLongPtrW(w, GWLP_USERDATA, 0);  // no more paints into a control that may be dying
-        DestroyWindow(w);
+    // Takes the window down, if there is one.
+    void DropWindow() {
+        if (hwnd) DestroyControlWindow(std::exchange(hwnd, nullptr));
     }
 
     // Places the window at the position rectangle and clips it to the clip rectangle.
     void ApplyWindowRects() {
-        if (!hwnd) return;
-        const LONG width = posRect.right - posRect.left;
-        const LONG height = posRect.bottom - posRect.top;
-        MoveWindow(hwnd, posRect.left, posRect.top, width, height, TRUE);
-        RECT visible;
-        if (!IntersectRect(&visible, &posRect, &clipRect)) SetRectEmpty(&visible);
-        if (RectsEqual(visible, posRect)) {
-            SetWindowRgn(hwnd, nullptr, TRUE);
-            return;
-        }
-        Region rgn(CreateRectRgn(visible.left - posRect.left, visible.top - posRect.top,
-                                 visible.right - posRect.left, visible.bottom - posRect.top));
-        if (rgn.get() && SetWindowRgn(hwnd, rgn.get(), TRUE)) rgn.release();  // the window owns it now
+        if (hwnd) PlaceControlWindow(hwnd, posRect, clipRect);
     }
 
-    HRESULT CreateControlWindow(HWND parent) {
-        if (!EnsureWindowClass()) return HRESULT_FROM_WIN32(GetLastError());
-        const DWORD style = (self.Info().windowStyle | WS_CHILD) & ~(WS_POPUP | WS_VISIBLE);
-        HWND w = CreateWindowExW(0, WindowClassName().c_str(), L"", style, posRect.left, posRect.top,
-                                 posRect.right - posRect.left, posRect.bottom - posRect.top, parent,
-                                 nullptr, ModuleHandle(), &self);
-        if (!w) {
-            const DWORD err = GetLastError();
-            return err ? HRESULT_FROM_WIN32(err) : E_FAIL;
-        }
-        hwnd = w;
+    // Creates the window in parent at the position rectangle, clipped, and shows it.
+    HRESULT OpenWindow(HWND parent) {
+        FW_RETURN_IF_FAILED(
+            CreateControlWindow(parent, self.Info().windowStyle, posRect, &drawing, &hwnd));
         ApplyWindowRects();
         ShowWindow(hwnd, SW_SHOWNA);
         return S_OK;
@@ -366,7 +188,7 @@ struct OleControl::State {
             if (!windowless) {
                 HWND parent = nullptr;
                 if (FAILED(site->GetWindow(&parent)) || !parent) parent = parentHint;
-                hr = parent ? CreateControlWindow(parent) : E_FAIL;
+                hr = parent ? OpenWindow(parent) : E_FAIL;
                 if (FAILED(hr)) {
                     self.InPlaceDeactivate();
                     return hr;
@@ -421,7 +243,7 @@ struct OleControl::State {
         }
         if (!owner) owner = ownerHint;
 
-        std::wstring caption = LoadResString(ModuleHandle(), self.Info().userTypeNameId);
+        std::wstring caption = LoadResString(Module::InstanceOrProcess(), self.Info().userTypeNameId);
         if (caption.empty()) {
             CoTaskMem<wchar_t> regName;
             if (SUCCEEDED(OleRegGetUserType(*self.Info().clsid, USERCLASSTYPE_SHORT, regName.put())) &&
@@ -449,68 +271,6 @@ struct OleControl::State {
         StreamWriter writer;
         self.DoPropExchange(writer);
         return writer.WriteTo(stream);
-    }
-
-    HRESULT ProduceMetafilePict(STGMEDIUM* medium) {
-        const int widthPx = MulDiv(extent.cx, kDefaultDpi, kHimetricPerInch);
-        const int heightPx = MulDiv(extent.cy, kDefaultDpi, kHimetricPerInch);
-        MetaFileDc dc;
-        if (!dc.get()) return E_OUTOFMEMORY;
-        SetWindowOrgEx(dc.get(), 0, 0, nullptr);
-        SetWindowExtEx(dc.get(), widthPx, heightPx, nullptr);
-        DrawInto(self, dc.get(), RECT{0, 0, widthPx, heightPx});
-        MetaFile mf(dc.Close());
-        if (!mf.get()) return E_OUTOFMEMORY;
-        GlobalMem mem(GMEM_MOVEABLE | GMEM_SHARE, sizeof(METAFILEPICT));
-        if (!mem.get()) return E_OUTOFMEMORY;
-        auto* pict = static_cast<METAFILEPICT*>(GlobalLock(mem.get()));
-        if (!pict) return E_OUTOFMEMORY;
-        pict->mm = MM_ANISOTROPIC;
-        pict->xExt = extent.cx;
-        pict->yExt = extent.cy;
-        pict->hMF = mf.release();
-        GlobalUnlock(mem.get());
-        medium->tymed = TYMED_MFPICT;
-        medium->hMetaFilePict = mem.release();
-        medium->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-
-    HRESULT ProduceEnhMetafile(STGMEDIUM* medium) {
-        EnhMetaFileDc dc(RECT{0, 0, extent.cx, extent.cy});
-        if (!dc.get()) return E_OUTOFMEMORY;
-        // Logical units are the reference device's pixels; size the drawing to fill the frame.
-        const int horzRes = GetDeviceCaps(dc.get(), HORZRES);
-        const int vertRes = GetDeviceCaps(dc.get(), VERTRES);
-        const int horzMm = GetDeviceCaps(dc.get(), HORZSIZE);
-        const int vertMm = GetDeviceCaps(dc.get(), VERTSIZE);
-        const int widthPx = horzMm > 0 ? MulDiv(extent.cx, horzRes, horzMm * 100)
-                                       : MulDiv(extent.cx, kDefaultDpi, kHimetricPerInch);
-        const int heightPx = vertMm > 0 ? MulDiv(extent.cy, vertRes, vertMm * 100)
-                                        : MulDiv(extent.cy, kDefaultDpi, kHimetricPerInch);
-        DrawInto(self, dc.get(), RECT{0, 0, widthPx, heightPx});
-        HENHMETAFILE emf = dc.Close();
-        if (!emf) return E_OUTOFMEMORY;
-        medium->tymed = TYMED_ENHMF;
-        medium->hEnhMetaFile = emf;
-        medium->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-
-    // Which of our formats a FORMATETC asks for: its index in kFormats, or an error.
-    static HRESULT MatchFormat(const FORMATETC* format, size_t& index) {
-        if (!format) return E_POINTER;
-        bool formatKnown = false;
-        for (size_t i = 0; i < sizeof kFormats / sizeof kFormats[0]; ++i) {
-            if (format->cfFormat != kFormats[i].cfFormat) continue;
-            formatKnown = true;
-            if (format->dwAspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-            if (format->lindex != -1) return DV_E_LINDEX;
-            if (!(format->tymed & kFormats[i].tymed)) continue;
-            index = i;
-            return S_OK;
-        }
-        return formatKnown ? DV_E_TYMED : DV_E_FORMATETC;
     }
 };
 
@@ -706,7 +466,7 @@ STDMETHODIMP OleControl::GetUserType(DWORD form, LPOLESTR* type) {
     if (!type) return E_POINTER;
     *type = nullptr;
     return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
-        const std::wstring name = LoadResString(ModuleHandle(), info_.userTypeNameId);
+        const std::wstring name = LoadResString(Module::InstanceOrProcess(), info_.userTypeNameId);
         if (name.empty()) return OleRegGetUserType(*info_.clsid, form, type);
         *type = CoTaskCopy(name);
         return *type ? S_OK : E_OUTOFMEMORY;
@@ -772,7 +532,7 @@ STDMETHODIMP OleControl::InPlaceDeactivate() {
     s.inPlaceActive = false;
     const bool wasWindowless = s.windowless;
     s.windowless = false;
-    s.DestroyControlWindow();
+    s.DropWindow();
     s.frame.Reset();
     s.doc.Reset();
     s.ipSiteWindowless.Reset();
@@ -857,7 +617,7 @@ STDMETHODIMP OleControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, H
         return E_INVALIDARG;
     }
     return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
-        DrawInto(*this, hdcDraw, r);
+        DrawInto(state_->drawing, hdcDraw, r);
         return S_OK;
     });
 }
@@ -1196,24 +956,12 @@ STDMETHODIMP OleControl::GetContentExtent(LPSIZEL size) { return GetExtent(DVASP
 
 STDMETHODIMP OleControl::GetData(FORMATETC* format, STGMEDIUM* medium) {
     if (!format || !medium) return E_POINTER;
-    medium->tymed = TYMED_NULL;
-    medium->hGlobal = nullptr;
-    medium->pUnkForRelease = nullptr;
-    size_t index = 0;
-    const HRESULT hr = State::MatchFormat(format, index);
-    if (FAILED(hr)) return hr;
-    return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
-        return kFormats[index].cfFormat == CF_METAFILEPICT ? state_->ProduceMetafilePict(medium)
-                                                           : state_->ProduceEnhMetafile(medium);
-    });
+    return RenderDataFormat(format, state_->extent, state_->drawing, medium);
 }
 
 STDMETHODIMP OleControl::GetDataHere(FORMATETC*, STGMEDIUM*) { return E_NOTIMPL; }
 
-STDMETHODIMP OleControl::QueryGetData(FORMATETC* format) {
-    size_t index = 0;
-    return State::MatchFormat(format, index);
-}
+STDMETHODIMP OleControl::QueryGetData(FORMATETC* format) { return QueryDataFormat(format); }
 
 STDMETHODIMP OleControl::GetCanonicalFormatEtc(FORMATETC* in, FORMATETC* out) {
     if (!in || !out) return E_POINTER;
@@ -1230,10 +978,7 @@ STDMETHODIMP OleControl::EnumFormatEtc(DWORD direction, IEnumFORMATETC** e) {
     if (!e) return E_POINTER;
     *e = nullptr;
     if (direction != DATADIR_GET) return E_NOTIMPL;  // nothing can be set
-    return fw::OutOfMemoryAsHresult([&]() -> HRESULT {
-        const std::vector<FORMATETC> formats(std::begin(kFormats), std::end(kFormats));
-        return Enumerator<IEnumFORMATETC, FORMATETC, PlainCopy<FORMATETC>>::Create(formats, e);
-    });
+    return EnumDataFormats(e);
 }
 
 STDMETHODIMP OleControl::DAdvise(FORMATETC* format, DWORD advf, IAdviseSink* sink, DWORD* cookie) {

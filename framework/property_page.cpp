@@ -14,11 +14,6 @@ namespace fw {
 
 namespace {
 
-HINSTANCE ModuleHandle() {
-    HINSTANCE h = Module::Instance();
-    return h ? h : GetModuleHandleW(nullptr);
-}
-
 // Where a dialog template keeps its style and size: DLGTEMPLATE or DLGTEMPLATEEX.
 struct TemplateLayout {
     size_t styleOffset;
@@ -84,7 +79,7 @@ void PropertyPage::SetDirty(bool dirty) {
 }
 
 SIZE PropertyPage::MeasureDialog() const {
-    const HINSTANCE instance = ModuleHandle();
+    const HINSTANCE instance = Module::InstanceOrProcess();
     WORD cx = 0;
     WORD cy = 0;
     std::vector<BYTE> copy;
@@ -129,8 +124,8 @@ STDMETHODIMP PropertyPage::SetPageSite(IPropertyPageSite* site) {
 
 STDMETHODIMP PropertyPage::Activate(HWND parent, LPCRECT rect, BOOL) {
     if (dialog_) return E_UNEXPECTED;
-    HWND dlg = CreateDialogParamW(ModuleHandle(), MAKEINTRESOURCEW(dialogId_), parent, DialogProc,
-                                  reinterpret_cast<LPARAM>(this));
+    HWND dlg = CreateDialogParamW(Module::InstanceOrProcess(), MAKEINTRESOURCEW(dialogId_), parent,
+                                  DialogProc, reinterpret_cast<LPARAM>(this));
     if (!dlg) {
         const DWORD err = GetLastError();
         return err ? HRESULT_FROM_WIN32(err) : E_FAIL;
@@ -163,7 +158,7 @@ STDMETHODIMP PropertyPage::GetPageInfo(PROPPAGEINFO* info) {
     std::memset(info, 0, sizeof *info);
     info->cb = sizeof *info;
     FW_RETURN_IF_FAILED(fw::OutOfMemoryAsHresult([&]() -> HRESULT {
-        const std::wstring caption = LoadResString(ModuleHandle(), captionId_);
+        const std::wstring caption = LoadResString(Module::InstanceOrProcess(), captionId_);
         const size_t bytes = (caption.size() + 1) * sizeof(wchar_t);
         auto* title = static_cast<wchar_t*>(CoTaskMemAlloc(bytes));
         if (!title) return E_OUTOFMEMORY;

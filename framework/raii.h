@@ -38,6 +38,8 @@ public:
     pointer get() const { return p_; }
     // For out-parameters: whatever was held is released first.
     pointer* put() { Close(); return &p_; }
+    // Hands what is held to the caller, who releases it from then on; the owner is left empty.
+    [[nodiscard]] pointer release() { return std::exchange(p_, Traits::kEmpty); }
 
 private:
     pointer p_ = Traits::kEmpty;
@@ -80,11 +82,60 @@ struct WindowTraits {
     static void Release(HWND window) { DestroyWindow(window); }
 };
 
+// A metafile DC still recording: closed and its metafile deleted. Hand it to CloseMetaFile
+// through release() to keep the metafile.
+struct MetaFileDcTraits {
+    using pointer = HDC;
+    static constexpr HDC kEmpty = nullptr;
+    static bool Holds(HDC dc) { return dc != nullptr; }
+    static void Release(HDC dc) { DeleteMetaFile(CloseMetaFile(dc)); }
+};
+
+// The same for an enhanced metafile DC (CloseEnhMetaFile).
+struct EnhMetaFileDcTraits {
+    using pointer = HDC;
+    static constexpr HDC kEmpty = nullptr;
+    static bool Holds(HDC dc) { return dc != nullptr; }
+    static void Release(HDC dc) { DeleteEnhMetaFile(CloseEnhMetaFile(dc)); }
+};
+
+struct MetaFileTraits {
+    using pointer = HMETAFILE;
+    static constexpr HMETAFILE kEmpty = nullptr;
+    static bool Holds(HMETAFILE mf) { return mf != nullptr; }
+    static void Release(HMETAFILE mf) { DeleteMetaFile(mf); }
+};
+
+struct GlobalMemTraits {
+    using pointer = HGLOBAL;
+    static constexpr HGLOBAL kEmpty = nullptr;
+    static bool Holds(HGLOBAL mem) { return mem != nullptr; }
+    static void Release(HGLOBAL mem) { GlobalFree(mem); }
+};
+
+struct RegionTraits {
+    using pointer = HRGN;
+    static constexpr HRGN kEmpty = nullptr;
+    static bool Holds(HRGN rgn) { return rgn != nullptr; }
+    static void Release(HRGN rgn) { DeleteObject(rgn); }
+};
+
 // Kernel handle.
 using Handle = UniqueResource<HandleTraits>;
 
 // A window we created; destroyed (on the creating thread) when the owner goes.
 using Window = UniqueResource<WindowTraits>;
+
+// Metafile DCs (CreateMetaFile, CreateEnhMetaFile) and a finished metafile.
+using MetaFileDc = UniqueResource<MetaFileDcTraits>;
+using EnhMetaFileDc = UniqueResource<EnhMetaFileDcTraits>;
+using MetaFile = UniqueResource<MetaFileTraits>;
+
+// Memory from GlobalAlloc.
+using GlobalMem = UniqueResource<GlobalMemTraits>;
+
+// A GDI region we created.
+using Region = UniqueResource<RegionTraits>;
 
 // Memory from CoTaskMemAlloc (strings the platform hands us).
 template <typename T>

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "factory.h"
 #include "launcher_ctrl.h"
 #include "module.h"
 #include "raii.h"
@@ -88,7 +89,7 @@ STDAPI DllCanUnloadNow() {
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* ppv) {
     if (PrxDllGetClassObject(clsid, iid, ppv) == S_OK) return S_OK;
-    return fw::Module::GetClassObject(clsid, iid, ppv);
+    return fw::ObjectFactory::GetClassObject(clsid, iid, ppv);
 }
 
 STDAPI DllRegisterServer() {

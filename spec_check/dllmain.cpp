@@ -3,6 +3,7 @@
 #include <olectl.h>
 
 #include "VarnokSpecCheck.h"
+#include "factory.h"
 #include "module.h"
 #include "registration.h"
 #include "spec_check_ctrl.h"
@@ -18,12 +19,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 STDAPI DllCanUnloadNow() { return fw::Module::CanUnloadNow(); }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* ppv) {
-    return fw::Module::GetClassObject(clsid, iid, ppv);
+    return fw::ObjectFactory::GetClassObject(clsid, iid, ppv);
 }
 
 STDAPI DllRegisterServer() {
     if (FAILED(fw::RegisterModuleTypeLib(fw::Module::Instance()))) return SELFREG_E_TYPELIB;
-    if (FAILED(fw::Module::UpdateRegistryAll(true))) return SELFREG_E_CLASS;
+    if (FAILED(fw::ObjectFactory::UpdateRegistryAll(true))) return SELFREG_E_CLASS;
     return fw::RegisterSafeControl(CLSID_QuellisSpecCheck);
 }
 
@@ -33,6 +34,6 @@ STDAPI DllUnregisterServer() {
     if (FAILED(fw::UnregisterModuleTypeLib(lib, lib.lcid))) {
         return SELFREG_E_TYPELIB;
     }
-    if (FAILED(fw::Module::UpdateRegistryAll(false))) return SELFREG_E_CLASS;
+    if (FAILED(fw::ObjectFactory::UpdateRegistryAll(false))) return SELFREG_E_CLASS;
     return S_OK;
 }
