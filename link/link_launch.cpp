@@ -92,7 +92,9 @@ std::optional<GameEntry> RegisteredGame(const std::string& id, UINT codePage) {
         entry->signedBy.emplace();  // no key until one is read
         if (const auto text = ReadText(key.get(), L"SignedBy")) {
             // A character outside ASCII becomes one that no key holds.
-            for (const wchar_t c : *text) entry->signedBy->push_back(c < 0x80 ? static_cast<char>(c) : '?');
+            for (const wchar_t c : *text) {
+                entry->signedBy->push_back(c < 0x80 ? static_cast<char>(c) : '?');
+            }
         }
     }
     return entry;
@@ -131,7 +133,8 @@ Outcome HandleLink(const std::wstring& link) {
     }
 
     // A game that names its portal's key takes only links that key signed, unexpired.
-    if (game->signedBy && !SignedLinkHolds(ascii, *game->signedBy, ClockNow(), SystemVerifiesP256)) {
+    if (game->signedBy &&
+        !SignedLinkHolds(ascii, *game->signedBy, ClockNow(), SystemVerifiesP256)) {
         return Refused(Refusal::NotSigned,
                        L"This link was not signed for this game by its portal, or it has expired. "
                        L"No game was started.");

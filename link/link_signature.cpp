@@ -73,14 +73,16 @@ std::int64_t ClockNow() {
     return UnixSeconds((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
 }
 
-bool SystemVerifiesP256(std::string_view key, std::string_view message, std::string_view signature) {
+bool SystemVerifiesP256(std::string_view key, std::string_view message,
+                        std::string_view signature) {
     // crypt32's importer of public keys for CNG and bcrypt.dll exist from Vista on.
     const fw::Library crypt32 = SystemLibrary("crypt32.dll");
     const fw::Library bcrypt = SystemLibrary("bcrypt.dll");
     const auto decode = crypt32.Proc<decltype(&CryptDecodeObjectEx)>("CryptDecodeObjectEx");
     const auto import =
         crypt32.Proc<decltype(&CryptImportPublicKeyInfoEx2)>("CryptImportPublicKeyInfoEx2");
-    const auto open = bcrypt.Proc<decltype(&BCryptOpenAlgorithmProvider)>("BCryptOpenAlgorithmProvider");
+    const auto open =
+        bcrypt.Proc<decltype(&BCryptOpenAlgorithmProvider)>("BCryptOpenAlgorithmProvider");
     const auto property = bcrypt.Proc<decltype(&BCryptGetProperty)>("BCryptGetProperty");
     const auto createHash = bcrypt.Proc<decltype(&BCryptCreateHash)>("BCryptCreateHash");
     const auto hashData = bcrypt.Proc<decltype(&BCryptHashData)>("BCryptHashData");

@@ -33,8 +33,8 @@ struct LaunchLink {
 // "varnok:launch?game=<id>&c=<text>&r=<text>&arg=<text>": the scheme in any case, the action
 // exactly "launch", then name=value parameters separated by '&', in any order, each at most
 // once; `game` is required, the others optional. "exp" and "sig" (a signed link's expiry and
-// signature, see link_signature.h) are taken, at most once each, and not kept. Values are percent-encoded UTF-8 ("%41" or
-// "%4a"; '+' stands for itself); unencoded, a value holds only the characters a browser leaves
+// signature, see link_signature.h) are taken, at most once each, and not kept. Values are
+// percent-encoded UTF-8 ("%41" or "%4a"; '+' stands for itself); unencoded, a value holds only the characters a browser leaves
 // unencoded in a query (printable ASCII but for a blank, '"', '#', '<', '>'), besides '%' escapes,
 // and '=' after the first. Nothing for anything else: another scheme or action, a part without
 // '=', an unknown or repeated name, a bad escape, decoded bytes that are not UTF-8 or hold a NUL.

@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
         }
     }
     if (at != argc - 1) {
-        std::fprintf(stderr, "usage: site_list_check [--suffixes FILE] [--allow-http] <list text>\n");
+        std::fprintf(stderr,
+                     "usage: site_list_check [--suffixes FILE] [--allow-http] <list text>\n");
         return 2;
     }
     const char* const text = argv[at];

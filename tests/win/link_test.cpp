@@ -140,7 +140,9 @@ protected:
                 RegSetValueExW(key.get(), L"Elevated", 0, REG_DWORD,
                                reinterpret_cast<const BYTE*>(game.elevated), sizeof(DWORD));
             }
-            if (game.signedBy) SetText(key.get(), L"SignedBy", fw::NarrowToWide(game.signedBy, CP_ACP));
+            if (game.signedBy) {
+                SetText(key.get(), L"SignedBy", fw::NarrowToWide(game.signedBy, CP_ACP));
+            }
         }
         RunCommand(L"\"" + kHandler + L"\" /register");
         RegKey user, machine;
@@ -367,7 +369,7 @@ TEST_F(Link, UserRegistrationRunsTheHandlerWithTheLongestTexts) {
 // written, started or asked for. A game without a key ignores a link's exp and sig.
 TEST_F(Link, SignedGameTakesOnlyItsPortalsUnexpiredLinks) {
     using namespace link_signatures;
-    const auto wide = [](const std::string& text) { return std::wstring(text.begin(), text.end()); };
+    const auto wide = [](const std::string& s) { return std::wstring(s.begin(), s.end()); };
     std::string changed = kSigned;
     changed.replace(changed.find("member%3D1"), 10, "member%3D2");
     const struct {
