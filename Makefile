@@ -42,7 +42,9 @@ fuzz: build
 # builds them for every page, and the run says so. Signed with Authenticode when SIGN_CERT and
 # SIGN_KEY name a PEM certificate and key (SIGN_PASS: the key's password); unsigned, and saying
 # so, without them.
-export SIGN_CERT SIGN_KEY SIGN_PASS
+# A list with an http entry, or a wildcard over a public suffix (*.com, *.co.uk), is refused;
+# ALLOW_HTTP_SITES=1 lets http entries through.
+export SIGN_CERT SIGN_KEY SIGN_PASS ALLOW_HTTP_SITES
 dist: sites-given build
 	@scripts/dist $(BUILD) dist
 

@@ -5,6 +5,8 @@
 
 #include "launcher_embed.h"
 #include "link/rules/link.h"
+#include "link/rules/link_signature.h"
+#include "link_signature.h"
 #include "raii.h"
 #include "text.h"
 
@@ -82,7 +84,20 @@ std::optional<GameEntry> RegisteredGame(const std::string& id, UINT codePage) {
     if (rc == ERROR_SUCCESS && type == REG_DWORD && size == sizeof elevated) {
         values.elevated = elevated;
     }
-    return CheckGameEntry(values, IsFieldLeadByte);
+    auto entry = CheckGameEntry(values, IsFieldLeadByte);
+    // "SignedBy" in any form makes a game take only signed links; one that is not a REG_SZ of
+    // ASCII text is no key, and the game takes none.
+    if (entry && RegQueryValueExW(key.get(), L"SignedBy", nullptr, nullptr, nullptr, nullptr) !=
+                     ERROR_FILE_NOT_FOUND) {
+        entry->signedBy.emplace();  // no key until one is read
+        if (const auto text = ReadText(key.get(), L"SignedBy")) {
+            // A character outside ASCII becomes one that no key holds.
+            for (const wchar_t c : *text) {
+                entry->signedBy->push_back(c < 0x80 ? static_cast<char>(c) : '?');
+            }
+        }
+    }
+    return entry;
 }
 
 Outcome Refused(Refusal code, std::wstring message) {
@@ -115,6 +130,14 @@ Outcome HandleLink(const std::wstring& link) {
         return Refused(Refusal::NotRegistered,
                        named + L" not installed on this PC, or its installation is incomplete. "
                                L"No game was started.");
+    }
+
+    // A game that names its portal's key takes only links that key signed, unexpired.
+    if (game->signedBy &&
+        !SignedLinkHolds(ascii, *game->signedBy, ClockNow(), SystemVerifiesP256)) {
+        return Refused(Refusal::NotSigned,
+                       L"This link was not signed for this game by its portal, or it has expired. "
+                       L"No game was started.");
     }
 
     // Each text whole, or the link is refused: the launcher would cut a long parameter text and

@@ -98,7 +98,8 @@ std::optional<LaunchLink> ParseLaunchLink(std::string_view link) {
         return std::nullopt;
     }
     LaunchLink parsed;
-    bool seen[4] = {};
+    bool seen[6] = {};
+    std::string ignored;  // "exp" and "sig": the signature's business
     std::string_view query = rest.substr(question + 1);
     while (true) {
         const std::size_t amp = query.find('&');
@@ -120,6 +121,9 @@ std::optional<LaunchLink> ParseLaunchLink(std::string_view link) {
         } else if (name == "arg") {
             index = 3;
             target = &parsed.arg;
+        } else if (name == "exp" || name == "sig") {
+            index = name == "exp" ? 4 : 5;
+            target = &ignored;
         }
         if (index < 0 || seen[index]) return std::nullopt;
         seen[index] = true;
@@ -165,7 +169,7 @@ std::optional<GameEntry> CheckGameEntry(const GameEntryValues& values,
         if (!values.elevated || *values.elevated > 1) return std::nullopt;
         elevated = *values.elevated == 1;
     }
-    return GameEntry{std::move(*location), program, elevated};
+    return GameEntry{std::move(*location), program, elevated, std::nullopt};
 }
 
 }  // namespace links

@@ -18,6 +18,7 @@ enum class Refusal : int {
     Malformed = 101,      // not a launch link of the form below, or extra command-line arguments
     NotRegistered = 102,  // no registered game of that id, or its entry is incomplete
     DoesNotFit = 103,     // a text too long for its field, or without a form in the code page
+    NotSigned = 104,      // a game that takes only signed links, and the link's signature fails
 };
 
 // What a link asks for: a game id as written (decoded) and three texts in UTF-8, empty when the
@@ -31,8 +32,9 @@ struct LaunchLink {
 
 // "varnok:launch?game=<id>&c=<text>&r=<text>&arg=<text>": the scheme in any case, the action
 // exactly "launch", then name=value parameters separated by '&', in any order, each at most
-// once; `game` is required, the others optional. Values are percent-encoded UTF-8 ("%41" or
-// "%4a"; '+' stands for itself); unencoded, a value holds only the characters a browser leaves
+// once; `game` is required, the others optional. "exp" and "sig" (a signed link's expiry and
+// signature, see link_signature.h) are taken, at most once each, and not kept. Values are
+// percent-encoded UTF-8 ("%41" or "%4a"; '+' stands for itself); unencoded, a value holds only the characters a browser leaves
 // unencoded in a query (printable ASCII but for a blank, '"', '#', '<', '>'), besides '%' escapes,
 // and '=' after the first. Nothing for anything else: another scheme or action, a part without
 // '=', an unknown or repeated name, a bad escape, decoded bytes that are not UTF-8 or hold a NUL.
@@ -66,12 +68,17 @@ struct GameEntry {
     launcher::PolicyLocation location;  // root, key path and value name for SetRegInfo
     std::string program;                // for AddPathName
     bool elevated = false;              // Execute (elevated on Vista and later) or ExecuteWin
+    // "SignedBy": nothing for a game that takes any link; the key's base64 text for one that
+    // takes only signed links (empty, or any text that is no key, when it cannot be read as one:
+    // such a game takes no link at all).
+    std::optional<std::string> signedBy;
 };
 
 // The game a registration describes, or nothing when it is incomplete or unusable: a directory
 // location the machine policy would not accept, or whose key path or value name would not fit
 // the launcher's fields; an empty program, one over 255 bytes or one the launcher would refuse
-// (a ".." segment, a colon); an "Elevated" that is not a DWORD of 0 or 1.
+// (a ".." segment, a colon); an "Elevated" that is not a DWORD of 0 or 1. Leaves `signedBy` empty:
+// the caller reads it.
 std::optional<GameEntry> CheckGameEntry(const GameEntryValues& values,
                                         launcher::LeadByteTest isLead);
 

@@ -1,6 +1,11 @@
 #include "link/rules/link.h"
 
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
+#include <openssl/x509.h>
+
+#include "link/rules/link_signature.h"
+#include "tests/fixtures/link_signatures.h"
 
 namespace {
 
@@ -30,6 +35,8 @@ TEST(LaunchLink, TakesTheFourParametersInAnyOrderDecoded) {
         // The id is decoded as any value; whether it names a game is decided afterwards.
         {"varnok:launch?game=..%5Cx", "..\\x", "", "", ""},
         {"varnok:launch?game=", "", "", "", ""},
+        // A signed link's expiry and signature are not texts of the launch.
+        {"varnok:launch?game=g&exp=1&arg=a&sig=x", "g", "", "", "a"},
     };
     for (const auto& row : rows) {
         const auto parsed = ParseLaunchLink(row.link);
@@ -48,7 +55,7 @@ TEST(LaunchLink, RefusesWhatIsNotALaunchLink) {
              "varnok:Launch?game=g", "varnok:start?game=g",
              "varnok:launch?c=x",                    // no game
              "varnok:launch?game=g&game=h",          // repeated
-             "varnok:launch?game=g&c=1&c=2",
+             "varnok:launch?game=g&c=1&c=2", "varnok:launch?game=g&exp=1&exp=1&sig=x",
              "varnok:launch?game=g&x=1",             // unknown
              "varnok:launch?game=g&C=1", "varnok:launch?GAME=g", "varnok:launch?g%61me=g",
              "varnok:launch?game=g&", "varnok:launch?game=g&&c=1", "varnok:launch?game",
@@ -115,6 +122,57 @@ TEST(GameEntry, NeedsADirectoryLocationAProgramAndAnElevatedOf0Or1) {
             EXPECT_EQ(entry->elevated, row.expectElevated) << what;
         }
     }
+}
+
+// An independent check of the signature: OpenSSL's, over what the rule hands it.
+bool OpenSslVerifies(std::string_view key, std::string_view message, std::string_view signature) {
+    const auto* der = reinterpret_cast<const unsigned char*>(key.data());
+    EVP_PKEY* publicKey = d2i_PUBKEY(nullptr, &der, static_cast<long>(key.size()));
+    EVP_MD_CTX* context = EVP_MD_CTX_new();
+    const bool holds =
+        publicKey && context &&
+        EVP_DigestVerifyInit(context, nullptr, EVP_sha256(), nullptr, publicKey) == 1 &&
+        EVP_DigestVerify(context, reinterpret_cast<const unsigned char*>(signature.data()),
+                         signature.size(), reinterpret_cast<const unsigned char*>(message.data()),
+                         message.size()) == 1;
+    EVP_MD_CTX_free(context);
+    EVP_PKEY_free(publicKey);
+    return holds;
+}
+
+TEST(SignedLink, HoldsOnlyForTheKeysUnexpiredSignatureOfEveryByte) {
+    using namespace link_signatures;
+    const std::string valid = kSigned;
+    std::string changed = valid;
+    changed.replace(changed.find("member%3D1"), 10, "member%3D2");
+    std::string garbled = valid;
+    garbled[garbled.rfind("&sig=") + 20] ^= 1;  // a letter within r, not in the DER header
+    const struct {
+        std::string link;
+        std::string key;
+        std::int64_t now;
+        bool holds;
+        const char* what;
+    } rows[] = {
+        {valid, kKey, kExpires, true, "valid"},
+        {kSignedShort, kKey, kExpires + 300, true, "valid, within the five minutes' grace"},
+        {valid, kKey, kExpires + 301, false, "expired"},
+        {kPart, kKey, kExpires, false, "no sig"},
+        {kWithoutExp, kKey, 0, false, "signed, but no exp"},
+        {valid + "&c=x", kKey, kExpires, false, "sig not last"},
+        {valid + "=", kKey, kExpires, false, "sig padded"},
+        {kForeign, kKey, kExpires, false, "another key's signature"},
+        {changed, kKey, kExpires, false, "a text changed after signing"},
+        {garbled, kKey, kExpires, false, "a bad signature"},
+        {valid, std::string(kKey).substr(0, 40) + "\n" + (kKey + 40), kExpires, false,
+         "a key with a line break"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(links::SignedLinkHolds(row.link, row.key, row.now, OpenSslVerifies), row.holds)
+            << row.what;
+    }
+    // The system's clock counts from 1601.
+    EXPECT_EQ(links::UnixSeconds(116444736000000000ull + 10000000ull * kExpires), kExpires);
 }
 
 }  // namespace

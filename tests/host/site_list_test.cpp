@@ -102,4 +102,42 @@ TEST(SiteList, AllowsOnlyPagesClearlyOnTheList) {
     EXPECT_TRUE(fw::SiteAllowed(*open, "about:blank"));
 }
 
+// A release's list against the public suffix list: each weak entry named as written, with why.
+TEST(SiteList, ReleaseRefusesHttpAndWildcardsOverPublicSuffixes) {
+    // An excerpt of the public suffix list, as the file writes it.
+    const auto suffixes = fw::ParsePublicSuffixes(
+        "// ===BEGIN ICANN DOMAINS===\n\ncom\nuk\nco.uk\n*.ck\n!www.ck\n"
+        "// ===BEGIN PRIVATE DOMAINS===\ngithub.io\t// GitHub Pages\r\n");
+    const struct {
+        const char* list;
+        bool allowHttp;
+        const char* refused;  // "<entry> <why>" for each, why "http" or "suffix"
+    } cases[] = {
+        {"https://portal.example https://*.portal.example", false, ""},
+        {"https://*.com", false, "https://*.com suffix"},
+        {"https://*.co.uk https://*.games.co.uk", false, "https://*.co.uk suffix"},
+        {"https://*.github.io https://*.varnok.github.io", false, "https://*.github.io suffix"},
+        {"https://*.example", false, "https://*.example suffix"},  // one label: always a suffix
+        {"https://*.any.ck https://*.www.ck", false, "https://*.any.ck suffix"},
+        {"https://com https://co.uk", false, ""},  // one site each, no wildcard
+        {"http://portal.example:8080 https://*.Portal.example", false,
+         "http://portal.example:8080 http"},
+        {"http://portal.example:8080", true, ""},
+        {"http://*.COM", false, "http://*.COM http, http://*.COM suffix"},
+        {"http://*.com", true, "http://*.com suffix"},
+        {"any", false, ""},
+        {"http://portal.example *.com", false, ""},  // malformed: ParseSiteList refuses it
+    };
+    for (const auto& c : cases) {
+        std::string refused;
+        for (const auto& why : fw::WeakSiteEntries(c.list, suffixes, c.allowHttp)) {
+            const bool suffix = why.find("is a public suffix") != std::string::npos;
+            const bool http = why.find("http pages can be changed") != std::string::npos;
+            refused += (refused.empty() ? "" : ", ") + why.substr(0, why.find(": ")) +
+                       (suffix == http ? " ?" : suffix ? " suffix" : " http");
+        }
+        EXPECT_EQ(refused, c.refused) << c.list << (c.allowHttp ? " (http allowed)" : "");
+    }
+}
+
 }  // namespace

@@ -16,6 +16,7 @@
 #include "com_test.h"
 #include "dll_class.h"
 #include "msgbox_watcher.h"
+#include "tests/fixtures/link_signatures.h"
 #include "raii.h"
 #include "text.h"
 
@@ -122,10 +123,12 @@ protected:
             REGSAM view;
             const wchar_t* program;
             const DWORD* elevated;
+            const char* signedBy = nullptr;
         } games[] = {{L"LinkDirect", k32, L"\\Game.exe", nullptr},
                      {L"LinkElevated", k32, L"\\Game.exe", &one},
                      {L"LinkNoProgram", k32, nullptr, nullptr},
-                     {L"Link64", k64, L"\\Game.exe", nullptr}};
+                     {L"Link64", k64, L"\\Game.exe", nullptr},
+                     {L"LinkSigned", k32, L"\\Game.exe", &one, link_signatures::kKey}};
         for (const auto& game : games) {
             RegKey key;
             ASSERT_EQ(key.CreateW(HKEY_LOCAL_MACHINE, (std::wstring(kGamesKey) + L"\\" + game.id).c_str(),
@@ -136,6 +139,9 @@ protected:
             if (game.elevated) {
                 RegSetValueExW(key.get(), L"Elevated", 0, REG_DWORD,
                                reinterpret_cast<const BYTE*>(game.elevated), sizeof(DWORD));
+            }
+            if (game.signedBy) {
+                SetText(key.get(), L"SignedBy", fw::NarrowToWide(game.signedBy, CP_ACP));
             }
         }
         RunCommand(L"\"" + kHandler + L"\" /register");
@@ -356,6 +362,51 @@ TEST_F(Link, UserRegistrationRunsTheHandlerWithTheLongestTexts) {
 
     EXPECT_EQ(RunCommand(L"\"" + kHandler + L"\" /unregister"), 0u);
     EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER, kSchemeKey));
+}
+
+// A game registered with its portal's key (elevated, so a prompt would show) starts only from
+// links that key signed and that have not expired; every other link is refused before anything is
+// written, started or asked for. A game without a key ignores a link's exp and sig.
+TEST_F(Link, SignedGameTakesOnlyItsPortalsUnexpiredLinks) {
+    using namespace link_signatures;
+    const auto wide = [](const std::string& s) { return std::wstring(s.begin(), s.end()); };
+    std::string changed = kSigned;
+    changed.replace(changed.find("member%3D1"), 10, "member%3D2");
+    const struct {
+        std::wstring link;
+        DWORD code;
+        const char* arg;  // the started game's argument
+    } rows[] = {
+        {wide(kSigned), 0, "signed"},       // r and s of 33 bytes in DER
+        {wide(kSignedShort), 0, "signed"},  // of 32
+        {wide(kPart), 104, nullptr},
+        {wide(kWithoutExp), 104, nullptr},
+        {wide(kForeign), 104, nullptr},
+        {wide(changed), 104, nullptr},
+        {wide(kExpired), 104, nullptr},
+        {L"varnok:launch?game=LinkDirect&arg=keyless&exp=1&sig=AAAA", 0, "keyless"},
+    };
+    for (const auto& row : rows) {
+        const std::string what = fw::WideToNarrow(row.link.substr(0, 100).c_str(), CP_ACP);
+        DeleteFileW(kRecordFile.c_str());
+        Forget();
+        testing_support::MessageBoxWatcher boxes(L"Varnok");
+        EXPECT_EQ(ThroughShell(row.link), row.code) << what;
+        const auto seen = boxes.Seen();
+        if (row.code == 0) {
+            EXPECT_TRUE(seen.empty()) << what;
+            const std::string records = WaitForStart(row.arg);
+            EXPECT_EQ(Line(records, row.arg, "C_Param"),
+                      std::string(row.arg == std::string("signed") ? "member=1" : "") + "|2048")
+                << what;
+            continue;
+        }
+        ASSERT_EQ(seen.size(), 1u) << what;
+        EXPECT_NE(seen[0].text.find(L"not signed for this game"), std::wstring::npos) << what;
+        EXPECT_FALSE(ParamWritten()) << what;
+        EXPECT_FALSE(Prompted()) << what;
+        EXPECT_EQ(ReadFileText(kRecordFile), "") << what;
+    }
 }
 
 }  // namespace
