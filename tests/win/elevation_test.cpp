@@ -587,28 +587,17 @@ TEST_F(SiteLock, AllowedPagesLaunchOnBothRoads) {
     EXPECT_EQ(Line(record, "parent"), "elevation_test.exe") << record;
 
     // The elevated road: the surrogate loads the locked copy too.
-    const std::wstring server =
-        L"CLSID\\" + fw::GuidToString(CLSID_QuellisLauncherVistaPlay) + L"\\InprocServer32";
-    std::wstring registered;
-    ASSERT_TRUE(testing_support::ReadString(HKEY_CLASSES_ROOT, server, nullptr, &registered));
-    const std::wstring locked = testing_support::BuildFile(LOCKED_LAUNCHER_DLL);
-    auto serve = [&server](const std::wstring& dll) {
-        EndSurrogates();
-        RegKey key;
-        ASSERT_EQ(key.OpenW(HKEY_CLASSES_ROOT, server.c_str(), KEY_SET_VALUE), ERROR_SUCCESS);
-        ASSERT_EQ(RegSetValueExW(key.get(), nullptr, 0, REG_SZ,
-                                 reinterpret_cast<const BYTE*>(dll.c_str()),
-                                 static_cast<DWORD>((dll.size() + 1) * sizeof(wchar_t))),
-                  ERROR_SUCCESS);
-    };
-    serve(locked);
-    UseLocked(L"http://games.portal.example:8080/");
-    Settings(1, L"\\Game.exe", L"-elevated");
-    result = 77;
-    EXPECT_EQ(launcher_->Execute(&result), S_OK);
-    EXPECT_EQ(result, 0);
-    record = WaitForRecord(1, " -elevated\n");
-    serve(registered);
+    {
+        const testing_support::ServedBy locked(CLSID_QuellisLauncherVistaPlay,
+                                               testing_support::BuildFile(LOCKED_LAUNCHER_DLL));
+        ASSERT_TRUE(locked.ok());
+        UseLocked(L"http://games.portal.example:8080/");
+        Settings(1, L"\\Game.exe", L"-elevated");
+        result = 77;
+        EXPECT_EQ(launcher_->Execute(&result), S_OK);
+        EXPECT_EQ(result, 0);
+        record = WaitForRecord(1, " -elevated\n");
+    }
     const size_t at = record.rfind("module=", record.find(" -elevated\n"));
     EXPECT_EQ(Line(record, "parent", at), "dllhost.exe") << record;
     EXPECT_NE(ReadFileText(prompt_).find("prompt VarnokLauncher"), std::string::npos);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "VarnokLauncher.h"
 #include "com_test.h"
 #include "dll_class.h"
 #include "msgbox_watcher.h"
@@ -311,19 +312,14 @@ TEST_F(Link, RefusalsWriteStartAndAskForNothing) {
 // the elevated road: the handler has no page, and its elevated instance is the registered control
 // in its own surrogate.
 TEST_F(Link, SiteLockedControlServesLinks) {
-    const std::wstring server = L"CLSID\\{C6CF25F3-3B01-4C78-91E0-B8CAB886A687}\\InprocServer32";
-    std::wstring registered;
-    ASSERT_TRUE(testing_support::ReadString(HKEY_CLASSES_ROOT, server, nullptr, &registered));
-    auto serve = [&server](const std::wstring& dll) {
-        EndSurrogates();
-        RegKey key;
-        ASSERT_EQ(key.OpenW(HKEY_CLASSES_ROOT, server.c_str(), KEY_SET_VALUE), ERROR_SUCCESS);
-        SetText(key.get(), nullptr, dll);
-    };
-    serve(testing_support::BuildFile(LOCKED_LAUNCHER_DLL));
-    EXPECT_EQ(ThroughShell(L"varnok:launch?game=LinkElevated&arg=locked"), 0u);
-    const std::string records = WaitForStart("locked");
-    serve(registered);
+    std::string records;
+    {
+        const testing_support::ServedBy locked(CLSID_QuellisLauncherVistaPlay,
+                                               testing_support::BuildFile(LOCKED_LAUNCHER_DLL));
+        ASSERT_TRUE(locked.ok());
+        EXPECT_EQ(ThroughShell(L"varnok:launch?game=LinkElevated&arg=locked"), 0u);
+        records = WaitForStart("locked");
+    }
     EXPECT_EQ(Line(records, "locked", "parent"), "dllhost.exe") << records;
     EXPECT_TRUE(Prompted());
 }

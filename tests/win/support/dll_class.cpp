@@ -1,5 +1,6 @@
 #include "dll_class.h"
 
+#include "com_test.h"
 #include "raii.h"
 #include "text.h"
 
@@ -25,6 +26,23 @@ HRESULT CreateFromDll(const std::wstring& dll, REFCLSID clsid, REFIID iid, void*
     const HRESULT hr = get(clsid, IID_IClassFactory, factory.put_void());
     if (FAILED(hr)) return hr;
     return factory->CreateInstance(nullptr, iid, object);
+}
+
+ServedBy::ServedBy(REFCLSID clsid, const std::wstring& dll)
+    : key_(L"CLSID\\" + fw::GuidToString(clsid) + L"\\InprocServer32") {
+    ok_ = ReadString(HKEY_CLASSES_ROOT, key_, nullptr, &registered_) && Serve(dll);
+}
+
+ServedBy::~ServedBy() {
+    if (ok_) Serve(registered_);
+}
+
+bool ServedBy::Serve(const std::wstring& dll) const {
+    EndSurrogates();
+    fw::RegKey key;
+    return key.OpenW(HKEY_CLASSES_ROOT, key_.c_str(), KEY_SET_VALUE) == ERROR_SUCCESS &&
+           RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(dll.c_str()),
+                          static_cast<DWORD>((dll.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 }  // namespace testing_support

@@ -15,4 +15,21 @@ std::wstring BuildFile(const char* hostPath);
 // for the rest of the process.
 HRESULT CreateFromDll(const std::wstring& dll, REFCLSID clsid, REFIID iid, void** object);
 
+// For its lifetime, the class `clsid` is registered as served by `dll` (its InprocServer32), and
+// the surrogates are ended so that the next elevated instance loads it; the registration it found
+// is put back when it goes, also when a check has failed. ok() tells whether it took over.
+class ServedBy {
+public:
+    ServedBy(REFCLSID clsid, const std::wstring& dll);
+    ~ServedBy();
+    ServedBy(const ServedBy&) = delete;
+    ServedBy& operator=(const ServedBy&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    bool Serve(const std::wstring& dll) const;
+    std::wstring key_, registered_;
+    bool ok_ = false;
+};
+
 }  // namespace testing_support
