@@ -8,6 +8,7 @@
 #include "raii.h"
 #include "rules/site_list.h"
 #include "site_list_id.h"
+#include "text.h"
 
 namespace fw {
 
@@ -26,17 +27,6 @@ std::optional<SiteList> BuiltInList() {
         std::string_view(static_cast<const char*>(data), SizeofResource(module, found)));
 }
 
-std::string Utf8(const wchar_t* text, UINT length) {
-    if (length == 0) return {};
-    const int bytes =
-        WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return {};
-    std::string out(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), bytes, nullptr,
-                        nullptr);
-    return out;
-}
-
 }  // namespace
 
 std::optional<std::string> PageAddress(IOleClientSite* site) {
@@ -49,7 +39,8 @@ std::optional<std::string> PageAddress(IOleClientSite* site) {
     }
     Bstr url;
     if (FAILED(document->get_URL(url.put())) || !url.get()) return std::nullopt;
-    return Utf8(url.get(), url.Length());
+    // The whole address, inner NULs too: a NUL must not hide what follows it from the list.
+    return WideSpanToNarrow(url.get(), url.Length(), CP_UTF8);
 }
 
 bool SiteListOpen() {
