@@ -26,30 +26,6 @@ std::optional<std::string> RegKey::ReadAllBytesA(HKEY key, const char* name) {
     return ReadBytesA(key, name, size);
 }
 
-std::optional<std::wstring> RegKey::ReadTextW(HKEY key, const wchar_t* name, DWORD limitBytes) {
-    // One unit more than the read may fill, zeroed: the text always ends inside the buffer.
-    std::wstring data(limitBytes / sizeof(wchar_t) + 1, L'\0');
-    DWORD size = limitBytes;
-    DWORD type = 0;
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                         &size) != ERROR_SUCCESS ||
-        type != REG_SZ) {
-        return std::nullopt;
-    }
-    data.resize(data.find(L'\0'));
-    return data;
-}
-
-LONG RegKey::ReadDwordW(HKEY key, const wchar_t* name, DWORD& value) {
-    DWORD data = 0, size = sizeof data, type = 0;
-    const LONG rc =
-        RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
-    if (rc != ERROR_SUCCESS) return rc;
-    if (type != REG_DWORD || size != sizeof data) return ERROR_UNSUPPORTED_TYPE;
-    value = data;
-    return ERROR_SUCCESS;
-}
-
 LONG RegKey::WriteBytesA(HKEY key, const char* name, DWORD type, const void* data, DWORD size) {
     return RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
 }

@@ -1,28 +1,11 @@
 #include "text.h"
 
-#include <algorithm>
 #include <climits>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace fw {
-
-namespace {
-
-// `count` bytes (-1: up to and with the terminator) -> UTF-16 units; nothing when the conversion
-// fails or gives no units.
-std::optional<std::wstring> MultiByteUnits(UINT codePage, DWORD flags, const char* bytes,
-                                           int count) {
-    const int units = MultiByteToWideChar(codePage, flags, bytes, count, nullptr, 0);
-    if (units <= 0) return std::nullopt;
-    std::wstring out(static_cast<size_t>(units), L'\0');
-    if (MultiByteToWideChar(codePage, flags, bytes, count, out.data(), units) != units) {
-        return std::nullopt;
-    }
-    return out;
-}
-
-}  // namespace
 
 BSTR NarrowToBstr(const std::string& text, UINT codePage) {
     const int bytes = static_cast<int>(text.size());
@@ -57,49 +40,24 @@ std::string WideSpanToNarrow(const wchar_t* text, std::size_t length, UINT codeP
     return out;
 }
 
-std::optional<std::string> WideToNarrowExact(const std::wstring& text, UINT codePage) {
-    if (text.empty()) return std::string();
-    const bool utf8 = codePage == CP_UTF8;
-    // UTF-8 takes neither the flag nor the "default used" report.
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL usedDefault = FALSE;
-    BOOL* const used = utf8 ? nullptr : &usedDefault;
-    const int length = static_cast<int>(text.size());
-    const int bytes =
-        WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, used);
-    if (bytes <= 0 || usedDefault) return std::nullopt;
-    std::string out(static_cast<size_t>(bytes), '\0');
-    if (WideCharToMultiByte(codePage, flags, text.data(), length, out.data(), bytes, nullptr,
-                            used) != bytes ||
-        usedDefault) {
-        return std::nullopt;
-    }
-    return out;
-}
-
 std::wstring NarrowToWide(const std::string& text, UINT codePage) {
-    if (text.empty()) return {};
-    const int bytes = static_cast<int>(text.size());
-    const int units = MultiByteToWideChar(codePage, 0, text.data(), bytes, nullptr, 0);
-    if (units <= 0) return {};
-    std::wstring out(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), bytes, out.data(), units);
-    return out;
-}
-
-std::optional<std::wstring> NarrowFieldToWide(const char* field, UINT codePage) {
-    auto wide = MultiByteUnits(codePage, 0, field, -1);
-    // The units end with the terminator: the text is what comes before the first NUL.
-    if (wide) wide->resize(std::min(wide->find(L'\0'), wide->size()));
-    return wide;
+    auto wide = DecodeNarrow(text.data(), text.size(), codePage, false);
+    return wide ? std::move(*wide) : std::wstring();
 }
 
 std::optional<std::wstring> DecodeNarrow(const char* bytes, std::size_t size, UINT codePage,
                                          bool strict) {
     if (size == 0) return std::wstring();
     if (size > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
-    return MultiByteUnits(codePage, strict ? MB_ERR_INVALID_CHARS : 0, bytes,
-                          static_cast<int>(size));
+    const DWORD flags = strict ? MB_ERR_INVALID_CHARS : 0;
+    const int count = static_cast<int>(size);
+    const int units = MultiByteToWideChar(codePage, flags, bytes, count, nullptr, 0);
+    if (units <= 0) return std::nullopt;
+    std::wstring out(static_cast<size_t>(units), L'\0');
+    if (MultiByteToWideChar(codePage, flags, bytes, count, out.data(), units) != units) {
+        return std::nullopt;
+    }
+    return out;
 }
 
 std::wstring LoadResString(HINSTANCE instance, UINT id) {

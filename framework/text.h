@@ -28,10 +28,6 @@ std::optional<std::string> WideToNarrowExact(const std::wstring& text, UINT code
 // Narrow text -> UTF-16.
 std::wstring NarrowToWide(const std::string& text, UINT codePage = CP_THREAD_ACP);
 
-// A NUL-terminated narrow field -> UTF-16 up to its terminator; nothing when the code page cannot
-// convert it (an empty field gives an empty text).
-std::optional<std::wstring> NarrowFieldToWide(const char* field, UINT codePage = CP_THREAD_ACP);
-
 // `size` bytes (inner NULs kept) -> UTF-16; nothing when the code page cannot convert them or, with
 // `strict`, when they hold a sequence invalid in it. No bytes give an empty text.
 std::optional<std::wstring> DecodeNarrow(const char* bytes, std::size_t size, UINT codePage,

@@ -94,6 +94,6 @@ bool CopyArgToField(BSTR text, char* field, size_t size) {
 }
 
 fw::Bstr FieldToBstr(const char* field) {
-    const auto wide = fw::NarrowFieldToWide(field, CP_THREAD_ACP);
+    const auto wide = fw::DecodeNarrow(field, std::strlen(field), CP_THREAD_ACP, false);
     return wide ? fw::Bstr(wide->c_str()) : fw::Bstr();
 }
