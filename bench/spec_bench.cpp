@@ -154,10 +154,8 @@ Costs MethodCosts(IDispatch* control) {
     Print(TableRow("Invoke of an unknown DISPID", FormatDuration(refused), floorText,
                    FormatRatio(refused, floor)));
     const double bstrOnly = MedianCallSeconds([] {
-        static const char kText[] = "1,0,1,3s";
-        const int units = MultiByteToWideChar(CP_THREAD_ACP, 0, kText, 8, nullptr, 0);
-        fw::Bstr text(SysAllocStringLen(nullptr, static_cast<UINT>(units)));
-        MultiByteToWideChar(CP_THREAD_ACP, 0, kText, 8, text.get(), units);
+        static const std::string kText = "1,0,1,3s";
+        fw::Bstr text(fw::NarrowToBstr(kText));
     });
     Print(TableRow("result string alone (convert, alloc, free)", FormatDuration(bstrOnly),
                    floorText, FormatRatio(bstrOnly, floor)));
@@ -361,9 +359,7 @@ void Launches(const std::wstring& game) {
     fw::RegKey key;
     if (!CopyFileW(game.c_str(), installed.c_str(), FALSE) ||
         key.CreateW(HKEY_CURRENT_USER, kBenchKey) != ERROR_SUCCESS ||
-        RegSetValueExW(key.get(), L"InstallDir", 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(kInstallDir), sizeof kInstallDir) !=
-            ERROR_SUCCESS) {
+        key.WriteTextW(L"InstallDir", kInstallDir) != ERROR_SUCCESS) {
         Print(TableRow("launch of the sample game", "could not install the sample game"));
         return;
     }

@@ -6,6 +6,8 @@
 #include <oleauto.h>
 #include <objbase.h>
 
+#include <optional>
+#include <string>
 #include <utility>
 
 namespace fw {
@@ -142,7 +144,8 @@ template <typename T>
 using CoTaskMem = UniqueResource<CoTaskMemTraits<T>>;
 
 // Registry key opened or created by us. Each open or create first closes what was held and
-// leaves the owner empty when it fails.
+// leaves the owner empty when it fails. Its value reads and writes come in two forms: on this key,
+// and (static) on a key someone else holds; the static form states the contract.
 class RegKey : public UniqueResource<RegKeyTraits> {
 public:
     using UniqueResource::UniqueResource;
@@ -155,6 +158,58 @@ public:
     [[nodiscard]] LONG CreateW(HKEY root, const wchar_t* path,
                                REGSAM access = KEY_READ | KEY_WRITE) {
         return RegCreateKeyExW(root, path, 0, nullptr, 0, access, nullptr, put(), nullptr);
+    }
+
+    // A value's raw bytes, whatever its type, in one read of at most `limit` bytes; nothing when
+    // it is missing, unreadable or larger than `limit`.
+    [[nodiscard]] static std::optional<std::string> ReadBytesA(HKEY key, const char* name,
+                                                               DWORD limit);
+    // A value's raw bytes, whatever its size or type (its size asked first); empty when it holds
+    // none; nothing when it is missing or unreadable, or grew between the two reads.
+    [[nodiscard]] static std::optional<std::string> ReadAllBytesA(HKEY key, const char* name);
+    // A REG_SZ value's text up to its first NUL (all of it without one); nothing when it is
+    // missing, of another type, unreadable or larger than `limitBytes`.
+    [[nodiscard]] static std::optional<std::wstring> ReadTextW(HKEY key, const wchar_t* name,
+                                                               DWORD limitBytes);
+    // A REG_DWORD value of four bytes into `value`: ERROR_SUCCESS; otherwise the registry's
+    // error (ERROR_FILE_NOT_FOUND for a missing value) or ERROR_UNSUPPORTED_TYPE for another
+    // type or size, and `value` is left untouched.
+    [[nodiscard]] static LONG ReadDwordW(HKEY key, const wchar_t* name, DWORD& value);
+    // Whether a value of that name exists, of any type: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when
+    // it is missing, or the registry's error when it cannot be asked.
+    [[nodiscard]] static LONG ProbeValueW(HKEY key, const wchar_t* name);
+    // Writes exactly `size` bytes of `data` as a value of `type`; the registry's result.
+    [[nodiscard]] static LONG WriteBytesA(HKEY key, const char* name, DWORD type, const void* data,
+                                          DWORD size);
+    // Writes `text` (all of it, inner NULs too) and one terminator as REG_SZ; the registry's
+    // result. A null name is the key's default value.
+    [[nodiscard]] static LONG WriteTextW(HKEY key, const wchar_t* name, const std::wstring& text);
+    // Writes `value` as REG_DWORD; the registry's result.
+    [[nodiscard]] static LONG WriteDwordW(HKEY key, const wchar_t* name, DWORD value);
+
+    [[nodiscard]] std::optional<std::string> ReadBytesA(const char* name, DWORD limit) const {
+        return ReadBytesA(get(), name, limit);
+    }
+    [[nodiscard]] std::optional<std::string> ReadAllBytesA(const char* name) const {
+        return ReadAllBytesA(get(), name);
+    }
+    [[nodiscard]] std::optional<std::wstring> ReadTextW(const wchar_t* name,
+                                                        DWORD limitBytes) const {
+        return ReadTextW(get(), name, limitBytes);
+    }
+    [[nodiscard]] LONG ReadDwordW(const wchar_t* name, DWORD& value) const {
+        return ReadDwordW(get(), name, value);
+    }
+    [[nodiscard]] LONG ProbeValueW(const wchar_t* name) const { return ProbeValueW(get(), name); }
+    [[nodiscard]] LONG WriteBytesA(const char* name, DWORD type, const void* data,
+                                   DWORD size) const {
+        return WriteBytesA(get(), name, type, data, size);
+    }
+    [[nodiscard]] LONG WriteTextW(const wchar_t* name, const std::wstring& text) const {
+        return WriteTextW(get(), name, text);
+    }
+    [[nodiscard]] LONG WriteDwordW(const wchar_t* name, DWORD value) const {
+        return WriteDwordW(get(), name, value);
     }
 };
 

@@ -21,9 +21,7 @@ HRESULT SetKey(const std::wstring& path, const std::wstring* value, const wchar_
     RegKey key;
     FW_RETURN_IF_FAILED(FromWin32(key.CreateW(HKEY_CLASSES_ROOT, path.c_str(), KEY_WRITE)));
     auto set = [&key](const wchar_t* valueName, const std::wstring& data) {
-        const DWORD bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
-        return FromWin32(RegSetValueExW(key.get(), valueName, 0, REG_SZ,
-                                        reinterpret_cast<const BYTE*>(data.c_str()), bytes));
+        return FromWin32(key.WriteTextW(valueName, data));
     };
     if (value) FW_RETURN_IF_FAILED(set(nullptr, *value));
     if (name) FW_RETURN_IF_FAILED(set(name, named));

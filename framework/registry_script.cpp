@@ -1,12 +1,13 @@
 #include "registry_script.h"
 
-#include <climits>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "hresult.h"
 #include "raii.h"
 #include "registry_tree.h"
+#include "text.h"
 
 namespace fw {
 namespace {
@@ -28,23 +29,18 @@ bool DecodeScript(const unsigned char* data, DWORD size, std::wstring& out) {
         return true;
     }
     UINT codePage = CP_ACP;
-    DWORD flags = 0;
+    bool strict = false;
     if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
         codePage = CP_UTF8;
-        flags = MB_ERR_INVALID_CHARS;
+        strict = true;
         data += 3;
         size -= 3;
     }
     while (size > 0 && data[size - 1] == 0) --size;
-    if (size == 0) return true;
-    if (size > static_cast<DWORD>(INT_MAX)) return false;
-    const char* bytes = reinterpret_cast<const char*>(data);
-    const int units =
-        MultiByteToWideChar(codePage, flags, bytes, static_cast<int>(size), nullptr, 0);
-    if (units <= 0) return false;
-    out.resize(static_cast<size_t>(units));
-    return MultiByteToWideChar(codePage, flags, bytes, static_cast<int>(size), out.data(), units) ==
-           units;
+    auto text = DecodeNarrow(reinterpret_cast<const char*>(data), size, codePage, strict);
+    if (!text) return false;
+    out = std::move(*text);
+    return true;
 }
 
 HKEY RootKey(rgs::Root root) {
@@ -63,14 +59,8 @@ bool IsMissing(LONG rc) { return rc == ERROR_FILE_NOT_FOUND || rc == ERROR_PATH_
 
 LONG SetValue(HKEY key, const rgs::Value& value) {
     const wchar_t* name = value.name.empty() ? nullptr : value.name.c_str();
-    if (value.type == rgs::ValueType::Dword) {
-        const DWORD data = value.dword;
-        return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
-                              sizeof data);
-    }
-    const DWORD bytes = static_cast<DWORD>((value.text.size() + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.text.c_str()),
-                          bytes);
+    if (value.type == rgs::ValueType::Dword) return RegKey::WriteDwordW(key, name, value.dword);
+    return RegKey::WriteTextW(key, name, value.text);
 }
 
 

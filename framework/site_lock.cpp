@@ -10,6 +10,7 @@
 #include "raii.h"
 #include "rules/site_list.h"
 #include "site_list_id.h"
+#include "text.h"
 
 namespace fw {
 
@@ -59,17 +60,6 @@ BuiltInListCache builtInList;
 
 const std::optional<SiteList>& BuiltInList() { return builtInList.Get(); }
 
-std::string Utf8(const wchar_t* text, UINT length) {
-    if (length == 0) return {};
-    const int bytes =
-        WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return {};
-    std::string out(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), bytes, nullptr,
-                        nullptr);
-    return out;
-}
-
 }  // namespace
 
 std::optional<std::string> PageAddress(IOleClientSite* site) {
@@ -82,7 +72,8 @@ std::optional<std::string> PageAddress(IOleClientSite* site) {
     }
     Bstr url;
     if (FAILED(document->get_URL(url.put())) || !url.get()) return std::nullopt;
-    return Utf8(url.get(), url.Length());
+    // The whole address, inner NULs too: a NUL must not hide what follows it from the list.
+    return WideSpanToNarrow(url.get(), url.Length(), CP_UTF8);
 }
 
 bool SiteListOpen() {

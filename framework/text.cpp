@@ -1,6 +1,8 @@
 #include "text.h"
 
+#include <climits>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace fw {
@@ -28,13 +30,33 @@ std::string WideToNarrow(const wchar_t* text, UINT codePage) {
     return out;
 }
 
+std::string WideSpanToNarrow(const wchar_t* text, std::size_t length, UINT codePage) {
+    if (length == 0) return {};
+    const int units = static_cast<int>(length);
+    const int bytes = WideCharToMultiByte(codePage, 0, text, units, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return {};
+    std::string out(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(codePage, 0, text, units, out.data(), bytes, nullptr, nullptr);
+    return out;
+}
+
 std::wstring NarrowToWide(const std::string& text, UINT codePage) {
-    if (text.empty()) return {};
-    const int bytes = static_cast<int>(text.size());
-    const int units = MultiByteToWideChar(codePage, 0, text.data(), bytes, nullptr, 0);
-    if (units <= 0) return {};
+    auto wide = DecodeNarrow(text.data(), text.size(), codePage, false);
+    return wide ? std::move(*wide) : std::wstring();
+}
+
+std::optional<std::wstring> DecodeNarrow(const char* bytes, std::size_t size, UINT codePage,
+                                         bool strict) {
+    if (size == 0) return std::wstring();
+    if (size > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
+    const DWORD flags = strict ? MB_ERR_INVALID_CHARS : 0;
+    const int count = static_cast<int>(size);
+    const int units = MultiByteToWideChar(codePage, flags, bytes, count, nullptr, 0);
+    if (units <= 0) return std::nullopt;
     std::wstring out(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), bytes, out.data(), units);
+    if (MultiByteToWideChar(codePage, flags, bytes, count, out.data(), units) != units) {
+        return std::nullopt;
+    }
     return out;
 }
 

@@ -15,8 +15,8 @@ using launcher::LaunchResult;
 
 bool WriteField(HKEY key, const char* name, const char* field, size_t size) {
     // The whole field: the text, its terminator and the zero bytes behind it.
-    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(field),
-                          static_cast<DWORD>(size)) == ERROR_SUCCESS;
+    return fw::RegKey::WriteBytesA(key, name, REG_SZ, field, static_cast<DWORD>(size)) ==
+           ERROR_SUCCESS;
 }
 
 // Starts the program by its full name, so that a blank in the directory never lets the system

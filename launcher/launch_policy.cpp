@@ -49,14 +49,10 @@ std::optional<std::string> DirectoryAt(const launcher::PolicyLocation& location)
 }  // namespace
 
 std::optional<std::string> ReadDirectoryValue(HKEY key, const char* valueName) {
-    std::array<char, launcher::kDirectoryBufferSize> data{};
-    DWORD size = static_cast<DWORD>(data.size());
-    if (RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
-                         &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
+    const auto data = fw::RegKey::ReadBytesA(key, valueName, launcher::kDirectoryBufferSize);
+    if (!data) return std::nullopt;
     // Only the bytes the read returned count, whether or not they hold a terminator.
-    return launcher::TextOfValue(data.data(), std::min<size_t>(size, data.size()));
+    return launcher::TextOfValue(data->data(), data->size());
 }
 
 std::optional<std::string> ReadInstallDirectory(HKEY key, const char* valueName) {

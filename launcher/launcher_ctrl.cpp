@@ -138,11 +138,6 @@ bool CopyArgToField(BSTR text, char* field, size_t size) {
 }
 
 fw::Bstr FieldToBstr(const char* field) {
-    const int units = MultiByteToWideChar(CP_THREAD_ACP, 0, field, -1, nullptr, 0);
-    if (units <= 0) return fw::Bstr();
-    std::wstring wide(static_cast<size_t>(units), L'\0');
-    if (MultiByteToWideChar(CP_THREAD_ACP, 0, field, -1, wide.data(), units) <= 0) {
-        return fw::Bstr();
-    }
-    return fw::Bstr(wide.c_str());
+    const auto wide = fw::DecodeNarrow(field, std::strlen(field), CP_THREAD_ACP, false);
+    return wide ? fw::Bstr(wide->c_str()) : fw::Bstr();
 }

@@ -1,7 +1,6 @@
 #include "link_launch.h"
 
 #include <optional>
-#include <vector>
 
 #include "launcher_embed.h"
 #include "link/rules/link.h"
@@ -25,41 +24,12 @@ UINT FieldCodePage() {
     return codePage;
 }
 
-// The text in the code page, or nothing when a character has no exact form there (best-fit
-// replacements count as none). UTF-8 as the code page holds every character.
-std::optional<std::string> InCodePage(const std::wstring& text, UINT codePage) {
-    if (text.empty()) return std::string();
-    const bool utf8 = codePage == CP_UTF8;
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL usedDefault = FALSE;
-    BOOL* const used = utf8 ? nullptr : &usedDefault;
-    const int length = static_cast<int>(text.size());
-    const int bytes =
-        WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, used);
-    if (bytes <= 0 || usedDefault) return std::nullopt;
-    std::string out(static_cast<size_t>(bytes), '\0');
-    if (WideCharToMultiByte(codePage, flags, text.data(), length, out.data(), bytes, nullptr,
-                            used) != bytes ||
-        usedDefault) {
-        return std::nullopt;
-    }
-    return out;
-}
-
 std::wstring FromUtf8(const std::string& text) { return fw::NarrowToWide(text, CP_UTF8); }
 
 // A REG_SZ value's text (up to its first NUL); nothing when it is missing, of another type or
 // larger than any registration needs.
 std::optional<std::wstring> ReadText(HKEY key, const wchar_t* name) {
-    std::vector<wchar_t> data(1024, L'\0');
-    DWORD size = static_cast<DWORD>((data.size() - 1) * sizeof(wchar_t));
-    DWORD type = 0;
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ) {
-        return std::nullopt;
-    }
-    return std::wstring(data.data());
+    return fw::RegKey::ReadTextW(key, name, 1023 * sizeof(wchar_t));
 }
 
 // The registration of a game, read in the 32-bit view of the local machine.
@@ -72,23 +42,19 @@ std::optional<GameEntry> RegisteredGame(const std::string& id, UINT codePage) {
     }
     GameEntryValues values;
     if (const auto directory = ReadText(key.get(), L"Directory")) {
-        values.directory = InCodePage(*directory, codePage);
+        values.directory = fw::WideToNarrowExact(*directory, codePage);
     }
     if (const auto program = ReadText(key.get(), L"Program")) {
-        values.program = InCodePage(*program, codePage);
+        values.program = fw::WideToNarrowExact(*program, codePage);
     }
-    DWORD elevated = 0, size = sizeof elevated, type = 0;
-    const LONG rc = RegQueryValueExW(key.get(), L"Elevated", nullptr, &type,
-                                     reinterpret_cast<BYTE*>(&elevated), &size);
+    DWORD elevated = 0;
+    const LONG rc = key.ReadDwordW(L"Elevated", elevated);
     values.elevatedPresent = rc != ERROR_FILE_NOT_FOUND;
-    if (rc == ERROR_SUCCESS && type == REG_DWORD && size == sizeof elevated) {
-        values.elevated = elevated;
-    }
+    if (rc == ERROR_SUCCESS) values.elevated = elevated;
     auto entry = CheckGameEntry(values, IsFieldLeadByte);
     // "SignedBy" in any form makes a game take only signed links; one that is not a REG_SZ of
     // ASCII text is no key, and the game takes none.
-    if (entry && RegQueryValueExW(key.get(), L"SignedBy", nullptr, nullptr, nullptr, nullptr) !=
-                     ERROR_FILE_NOT_FOUND) {
+    if (entry && key.ProbeValueW(L"SignedBy") != ERROR_FILE_NOT_FOUND) {
         entry->signedBy.emplace();  // no key until one is read
         if (const auto text = ReadText(key.get(), L"SignedBy")) {
             // A character outside ASCII becomes one that no key holds.
@@ -154,7 +120,7 @@ Outcome HandleLink(const std::wstring& link) {
     std::wstring wide[3];
     for (size_t i = 0; i < 3; ++i) {
         wide[i] = FromUtf8(texts[i].text);
-        const auto narrow = InCodePage(wide[i], codePage);
+        const auto narrow = fw::WideToNarrowExact(wide[i], codePage);
         if (!narrow || narrow->size() > texts[i].limit) {
             return Refused(Refusal::DoesNotFit,
                            std::wstring(L"The link's ") + texts[i].name +

@@ -25,8 +25,7 @@ struct LocalMemTraits {
 constexpr wchar_t kSchemeKey[] = L"Software\\Classes\\varnok";
 
 bool SetText(HKEY key, const wchar_t* name, const std::wstring& text) {
-    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    return fw::RegKey::WriteTextW(key, name, text) == ERROR_SUCCESS;
 }
 
 // The scheme for this user, as the installer writes it for the machine: a URL protocol whose open

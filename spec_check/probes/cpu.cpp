@@ -1,7 +1,6 @@
 // Processor probes: the processor's name as the system records it, and the system's bitness.
 #include <windows.h>
 
-#include <array>
 
 #include "raii.h"
 #include "spec_check/probes/probes.h"
@@ -11,20 +10,14 @@
 namespace spec_check {
 
 std::string ProbeCpuName() {
-    std::array<char, kCpuNameBufferSize> buffer{};
     fw::RegKey key;
     if (key.OpenA(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0",
                   KEY_QUERY_VALUE) != ERROR_SUCCESS) {
         return "Load Failed";
     }
-    DWORD size = static_cast<DWORD>(buffer.size());
-    if (RegQueryValueExA(key.get(), "ProcessorNameString", nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS) {
-        return "Load Failed";
-    }
-    // The size the query reports never passes the buffer; take no more than it returned.
-    const std::size_t length = size < buffer.size() ? size : buffer.size();
-    return TrimLeadingSpaces(TextUpToNul(buffer.data(), length));
+    const auto name = key.ReadBytesA("ProcessorNameString", kCpuNameBufferSize);
+    if (!name) return "Load Failed";
+    return TrimLeadingSpaces(TextUpToNul(name->data(), name->size()));
 }
 
 std::string ProbeCpuBits() {

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
 
 #include "raii.h"
 #include "spec_check/probes/probes.h"
@@ -71,20 +70,10 @@ bool IsGateProgramRunning(const char* fileName) {
 std::string ReadRegistryText(int rootNumber, const char* keyPath, const char* valueName) {
     fw::RegKey key;
     if (key.OpenA(RootKey(rootNumber), keyPath, KEY_READ) != ERROR_SUCCESS) return "Open fail";
-    DWORD size = 0;
-    if (RegQueryValueExA(key.get(), valueName, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS ||
-        size == 0) {
-        return {};
-    }
-    std::vector<char> buffer(size);
-    DWORD read = size;
-    // A value that grew since its size was asked fails with "more data" and writes nothing past
-    // the buffer: it counts as unreadable.
-    if (RegQueryValueExA(key.get(), valueName, nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(buffer.data()), &read) != ERROR_SUCCESS) {
-        return {};
-    }
-    return TextUpToNul(buffer.data(), std::min<std::size_t>(read, buffer.size()));
+    // A value that grew since its size was asked counts as unreadable.
+    const auto bytes = key.ReadAllBytesA(valueName);
+    if (!bytes) return {};
+    return TextUpToNul(bytes->data(), bytes->size());
 }
 
 bool DeleteRegistryValue(int rootNumber, const char* valueName) {
