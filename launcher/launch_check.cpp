@@ -2,7 +2,6 @@
 // launch roads share.
 #include <array>
 #include <string>
-#include <vector>
 
 #include "launch_policy.h"
 #include "launcher/rules/launch_rules.h"
@@ -29,16 +28,19 @@ std::string ProgramPath() {
     return length == 0 || length >= MAX_PATH ? std::string() : std::string(path.data(), length);
 }
 
-// The system folders a surrogate of the system is started from: System32, and SysWOW64 for a
-// 32-bit surrogate on 64-bit Windows.
-std::vector<std::string> SystemFolders() {
-    std::vector<std::string> folders;
+// Whether this process's program is the system's surrogate from the system folder: System32, or
+// SysWOW64 for a 32-bit surrogate on 64-bit Windows.
+bool RunsSystemSurrogate() {
+    const std::string program = ProgramPath();
     std::array<char, MAX_PATH + 1> folder{};
     for (const auto ask : {&GetSystemDirectoryA, &GetSystemWow64DirectoryA}) {
         const UINT length = ask(folder.data(), MAX_PATH);
-        if (length > 0 && length < MAX_PATH) folders.emplace_back(folder.data(), length);
+        if (length > 0 && length < MAX_PATH &&
+            launcher::IsSurrogateImage(program, std::string(folder.data(), length))) {
+            return true;
+        }
     }
-    return folders;
+    return false;
 }
 
 // Whether this process runs with administrator rights: where the system has elevation (Vista on),
@@ -64,7 +66,7 @@ bool IsElevatedSurrogate() {
         named = named ||
                 launcher::IsSurrogateFor(commandLine, std::string(text.begin(), text.end()));
     }
-    return named && launcher::IsSurrogateImage(ProgramPath(), SystemFolders()) && HasElevatedToken();
+    return named && RunsSystemSurrogate() && HasElevatedToken();
 }
 
 }  // namespace

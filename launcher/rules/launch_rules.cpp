@@ -243,16 +243,13 @@ bool IsSurrogateFor(const std::string& commandLine, const std::string& appId) {
     return EqualsNoCase(commandLine.substr(first, last + 1 - first), argument.c_str());
 }
 
-bool IsSurrogateImage(const std::string& program, const std::vector<std::string>& folders) {
+bool IsSurrogateImage(const std::string& program, std::string folder) {
     const std::size_t slash = program.find_last_of('\\');
     if (slash == std::string::npos || !EqualsNoCase(program.substr(slash + 1), "dllhost.exe")) {
         return false;
     }
-    const std::string folder = program.substr(0, slash);
-    return std::any_of(folders.begin(), folders.end(), [&](std::string candidate) {
-        if (!candidate.empty() && candidate.back() == '\\') candidate.pop_back();
-        return !candidate.empty() && EqualsNoCase(folder, candidate.c_str());
-    });
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    return !folder.empty() && EqualsNoCase(program.substr(0, slash), folder.c_str());
 }
 
 bool PolicyAllowsGame(const LaunchPolicy& policy, const std::string& program, LeadByteTest isLead) {

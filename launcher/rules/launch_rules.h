@@ -107,10 +107,10 @@ bool IsLaunchOutputValue(const std::string& valueName);
 // started with an address that holds the argument), is not.
 bool IsSurrogateFor(const std::string& commandLine, const std::string& appId);
 
-// Whether a program's full path names the system's surrogate, dllhost.exe, directly in one of the
-// folders (any case; a folder given with or without its closing backslash). A copy in any other
-// folder is not.
-bool IsSurrogateImage(const std::string& program, const std::vector<std::string>& folders);
+// Whether a program's full path names the system's surrogate, dllhost.exe, directly in `folder`
+// (any case; the folder given with or without its closing backslash; never an empty one). A copy
+// in any other folder is not.
+bool IsSurrogateImage(const std::string& program, std::string folder);
 
 // What a policy allows: the installation directories its locations held, and the program names
 // it lists (when `programsListed`; an empty list then allows none).
