@@ -60,7 +60,8 @@ TEST(DirectXScan, ReleaseNamedByTheFilesFound) {
     for (const auto& c : cases) {
         std::string files;
         for (const auto& [name, version] : c.files) files += name + " ";
-        EXPECT_EQ(Scan(c.files), c.expected) << files;
+        SCOPED_TRACE(files);
+        EXPECT_EQ(Scan(c.files), c.expected);
     }
 }
 

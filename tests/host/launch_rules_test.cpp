@@ -65,7 +65,8 @@ TEST(LaunchRules, OnlyAnAbsoluteLocalDirectoryIsAnInstallationDirectory) {
         {"\\\\?\\C:\\Game", false}, {"\\\\.\\C:\\Game", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(IsAbsoluteLocalDirectory(c.directory), c.accepted) << c.directory;
+        SCOPED_TRACE(testing::PrintToString(std::string(c.directory)));
+        EXPECT_EQ(IsAbsoluteLocalDirectory(c.directory), c.accepted);
     }
 }
 
@@ -131,7 +132,8 @@ TEST(LaunchRules, SurrogateIsKnownByItsProcessIdArgument) {
         {"", false},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(IsSurrogateFor(row.commandLine, id), row.surrogate) << row.commandLine;
+        SCOPED_TRACE(row.commandLine);
+        EXPECT_EQ(IsSurrogateFor(row.commandLine, id), row.surrogate);
     }
     // Its program must be the system folder's own, not a copy elsewhere.
     EXPECT_TRUE(IsSurrogateImage("c:\\windows\\syswow64\\DLLHOST.EXE", "C:\\Windows\\SysWOW64\\"));
@@ -141,7 +143,8 @@ TEST(LaunchRules, SurrogateIsKnownByItsProcessIdArgument) {
     }
     for (const char* name : {"C_Param", "r_param", "A_PARAM"}) EXPECT_TRUE(IsLaunchOutputValue(name));
     for (const char* name : {"InstallDir", "C_Param ", "C_Params", ""}) {
-        EXPECT_FALSE(IsLaunchOutputValue(name)) << name;
+        SCOPED_TRACE(testing::PrintToString(std::string(name)));
+        EXPECT_FALSE(IsLaunchOutputValue(name));
     }
 }
 
@@ -178,12 +181,13 @@ TEST(LaunchRules, PolicyLocationsNameARootAKeyAndAValue) {
         {"", false, 0, "", ""},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::string(c.text)));
         const auto location = ParsePolicyLocation(c.text, ShiftJisLead);
-        ASSERT_EQ(location.has_value(), c.parsed) << c.text;
+        ASSERT_EQ(location.has_value(), c.parsed);
         if (!location) continue;
-        EXPECT_EQ(location->root, c.root) << c.text;
-        EXPECT_EQ(location->keyPath, c.keyPath) << c.text;
-        EXPECT_EQ(location->valueName, c.valueName) << c.text;
+        EXPECT_EQ(location->root, c.root);
+        EXPECT_EQ(location->keyPath, c.keyPath);
+        EXPECT_EQ(location->valueName, c.valueName);
     }
 }
 
@@ -247,9 +251,11 @@ TEST(LaunchRules, PolicyAllowsOnlyProgramsBelowItsDirectoriesAndOfItsNames) {
         {empty, true, "C:\\WINDOWS\\system32\\Board.exe", false},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.boardGame ? "board game: " : "game: ")
+                                        << testing::PrintToString(std::string(c.program)));
         const bool allowed = c.boardGame
                                  ? PolicyAllowsBoardGame(c.policy, c.program, system, ShiftJisLead)
                                  : PolicyAllowsGame(c.policy, c.program, ShiftJisLead);
-        EXPECT_EQ(allowed, c.allowed) << (c.boardGame ? "board game: " : "game: ") << c.program;
+        EXPECT_EQ(allowed, c.allowed);
     }
 }

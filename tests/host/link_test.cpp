@@ -39,12 +39,13 @@ TEST(LaunchLink, TakesTheFourParametersInAnyOrderDecoded) {
         {"varnok:launch?game=g&exp=1&arg=a&sig=x", "g", "", "", "a"},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.link);
         const auto parsed = ParseLaunchLink(row.link);
-        ASSERT_TRUE(parsed) << row.link;
-        EXPECT_EQ(parsed->game, row.game) << row.link;
-        EXPECT_EQ(parsed->c, row.c) << row.link;
-        EXPECT_EQ(parsed->r, row.r) << row.link;
-        EXPECT_EQ(parsed->arg, row.arg) << row.link;
+        ASSERT_TRUE(parsed);
+        EXPECT_EQ(parsed->game, row.game);
+        EXPECT_EQ(parsed->c, row.c);
+        EXPECT_EQ(parsed->r, row.r);
+        EXPECT_EQ(parsed->arg, row.arg);
     }
 }
 
@@ -68,19 +69,22 @@ TEST(LaunchLink, RefusesWhatIsNotALaunchLink) {
              "varnok:launch?game=g&c=a b", "varnok:launch?game=g&c=a\"b", "varnok:launch?game=g#x",
              "varnok:launch?game=g&c=<", "varnok:launch?game=g&c=\xC3\xA9", "varnok:launch?game=g&c=\t",
          }) {
-        EXPECT_FALSE(ParseLaunchLink(link)) << link;
+        SCOPED_TRACE(testing::PrintToString(std::string(link)));
+        EXPECT_FALSE(ParseLaunchLink(link));
     }
 }
 
 TEST(GameId, OnlyPlainNamesOfAtMost64) {
     const std::string plain[] = {"a", "Game1", "my-game_2.0", "A.b", std::string(64, 'x')};
     for (const auto& id : plain) {
-        EXPECT_TRUE(IsGameId(id)) << id;
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(IsGameId(id));
     }
     const std::string other[] = {"",    "..",  "a..b", ".",         "a\\b",
                                  "a/b", "a b", "a:b",  "\xC3\xA9", std::string(65, 'x')};
     for (const auto& id : other) {
-        EXPECT_FALSE(IsGameId(id)) << id;
+        SCOPED_TRACE(testing::PrintToString(id));
+        EXPECT_FALSE(IsGameId(id));
     }
 }
 
@@ -114,12 +118,12 @@ TEST(GameEntry, NeedsADirectoryLocationAProgramAndAnElevatedOf0Or1) {
         {"HKLM\\Software\\G|" + longName, "\\Game.exe", false, {}, false, false},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.directory.value_or("<none>") + " " + row.program.value_or("<none>"));
         GameEntryValues values{row.directory, row.program, row.elevatedPresent, row.elevated};
         const auto entry = CheckGameEntry(values, nullptr);
-        const std::string what = row.directory.value_or("<none>") + " " + row.program.value_or("<none>");
-        ASSERT_EQ(entry.has_value(), row.usable) << what;
+        ASSERT_EQ(entry.has_value(), row.usable);
         if (entry) {
-            EXPECT_EQ(entry->elevated, row.expectElevated) << what;
+            EXPECT_EQ(entry->elevated, row.expectElevated);
         }
     }
 }
@@ -168,8 +172,8 @@ TEST(SignedLink, HoldsOnlyForTheKeysUnexpiredSignatureOfEveryByte) {
          "a key with a line break"},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(links::SignedLinkHolds(row.link, row.key, row.now, OpenSslVerifies), row.holds)
-            << row.what;
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(links::SignedLinkHolds(row.link, row.key, row.now, OpenSslVerifies), row.holds);
     }
     // The system's clock counts from 1601.
     EXPECT_EQ(links::UnixSeconds(116444736000000000ull + 10000000ull * kExpires), kExpires);

@@ -45,7 +45,10 @@ OsFacts WithR2(OsFacts f) {
 }
 
 void ExpectAll(const std::vector<Case>& cases) {
-    for (const Case& c : cases) EXPECT_EQ(OsName(c.facts), c.expected) << c.label;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(OsName(c.facts), c.expected);
+    }
 }
 
 }  // namespace
@@ -106,10 +109,9 @@ TEST(OsName, Major6EditionByProductType) {
         {0xFFFFFFFF, ""},
     };
     for (const auto& [product, text] : editions) {
-        EXPECT_EQ(OsName(With6(0, 1, product)), "Windows Vista " + text + Build(1234))
-            << "product type " << product;
-        EXPECT_EQ(OsName(With6(2, 3, product)), "Windows Server 2012 " + text + Build(1234))
-            << "product type " << product;
+        SCOPED_TRACE(testing::Message() << "product type " << product);
+        EXPECT_EQ(OsName(With6(0, 1, product)), "Windows Vista " + text + Build(1234));
+        EXPECT_EQ(OsName(With6(2, 3, product)), "Windows Server 2012 " + text + Build(1234));
     }
 }
 
@@ -203,8 +205,9 @@ TEST(OsName, Major10IgnoresMinorAndEdition) {
 
 TEST(OsName, UnnamedMajorVersionsNeedAServicePackText) {
     for (std::uint32_t major : {0u, 1u, 2u, 3u, 7u, 8u, 9u, 11u, 0xFFFFFFFFu}) {
-        EXPECT_EQ(OsName(Facts(major, 0)), "Unknown Windows") << major;
-        EXPECT_EQ(OsName(Facts(major, 0, 1, 0, 0, 42, "Service Pack 9")), "Service Pack 9" + Build(42)) << major;
+        SCOPED_TRACE(testing::Message() << "major " << major);
+        EXPECT_EQ(OsName(Facts(major, 0)), "Unknown Windows");
+        EXPECT_EQ(OsName(Facts(major, 0, 1, 0, 0, 42, "Service Pack 9")), "Service Pack 9" + Build(42));
     }
 }
 

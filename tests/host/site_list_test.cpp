@@ -45,8 +45,9 @@ TEST(SiteList, ParsesEntriesAndRefusesMalformedLists) {
         {"https://portal.example\vhttps://x.example", nullptr},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.text));
         const auto list = fw::ParseSiteList(c.text);
-        EXPECT_EQ(list ? Show(*list) : "refused", c.expected ? c.expected : "refused") << c.text;
+        EXPECT_EQ(list ? Show(*list) : "refused", c.expected ? c.expected : "refused");
     }
 }
 
@@ -95,7 +96,10 @@ TEST(SiteList, AllowsOnlyPagesClearlyOnTheList) {
         {"https://portal.example./", false}, {"https://www..portal.example/", false},
         {"https://portal.exam\tple/", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(fw::SiteAllowed(*list, c.url), c.allowed) << c.url;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.url));
+        EXPECT_EQ(fw::SiteAllowed(*list, c.url), c.allowed);
+    }
 
     const auto open = fw::ParseSiteList("any");
     ASSERT_TRUE(open.has_value());
@@ -129,6 +133,7 @@ TEST(SiteList, ReleaseRefusesHttpAndWildcardsOverPublicSuffixes) {
         {"http://portal.example *.com", false, ""},  // malformed: ParseSiteList refuses it
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.list) + (c.allowHttp ? " (http allowed)" : ""));
         std::string refused;
         for (const auto& why : fw::WeakSiteEntries(c.list, suffixes, c.allowHttp)) {
             const bool suffix = why.find("is a public suffix") != std::string::npos;
@@ -136,7 +141,7 @@ TEST(SiteList, ReleaseRefusesHttpAndWildcardsOverPublicSuffixes) {
             refused += (refused.empty() ? "" : ", ") + why.substr(0, why.find(": ")) +
                        (suffix == http ? " ?" : suffix ? " suffix" : " http");
         }
-        EXPECT_EQ(refused, c.refused) << c.list << (c.allowHttp ? " (http allowed)" : "");
+        EXPECT_EQ(refused, c.refused);
     }
 }
 

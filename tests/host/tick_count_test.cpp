@@ -28,10 +28,11 @@ TEST(TickWidener, CarriesWrapsAndNeverJumpsForOvertakenReadings) {
         {"first reading high", {0xF0000000u, 0xF0000001u}, {0xF0000000u, 0xF0000001u}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         fw::TickWidener widener;
         std::vector<std::uint64_t> got;
         for (const std::uint32_t r : c.readings) got.push_back(widener.Widen(r));
-        EXPECT_EQ(got, c.expected) << c.what;
+        EXPECT_EQ(got, c.expected);
     }
 }
 

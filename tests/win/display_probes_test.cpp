@@ -66,7 +66,8 @@ TEST(DisplayProbes, AnswersAreWhatDirectXReports) {
         {L"GetStringVGAID", guid.substr(1, 36)},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(CallString(control.get(), c.method), c.expected) << c.method;
+        SCOPED_TRACE(fw::WideToNarrow(c.method, CP_UTF8));
+        EXPECT_EQ(CallString(control.get(), c.method), c.expected);
     }
 
     // The memory text is a power of two n with 0.75n <= megabytes < 1.5n (1 below 2 MB).
@@ -98,12 +99,13 @@ TEST(DisplayProbes, RepeatedCallsKeepNothing) {
     auto control = CreateControl();
     ASSERT_TRUE(control);
     for (const wchar_t* method : {L"GetStringVGA", L"GetStringVGAMemory"}) {
+        SCOPED_TRACE(fw::WideToNarrow(method, CP_UTF8));
         const std::wstring first = CallString(control.get(), method);
         DWORD before = 0, after = 0;
         GetProcessHandleCount(GetCurrentProcess(), &before);
-        for (int i = 0; i < 40; ++i) ASSERT_EQ(CallString(control.get(), method), first) << method;
+        for (int i = 0; i < 40; ++i) ASSERT_EQ(CallString(control.get(), method), first);
         GetProcessHandleCount(GetCurrentProcess(), &after);
-        EXPECT_LE(after, before + 2) << method;
+        EXPECT_LE(after, before + 2);
     }
 }
 
@@ -117,14 +119,15 @@ TEST(NoDirectX, EachDisplayMethodShowsTheMessageAndReturnsNoString) {
     for (const wchar_t* method : {L"GetStringVGA", L"GetStringVGAVer", L"GetStringVGADriver",
                                   L"GetStringVGAID", L"GetStringVGAMemory"}) {
         if (!absent && method == std::wstring(L"GetStringVGAMemory")) continue;
+        SCOPED_TRACE(fw::WideToNarrow(method, CP_UTF8));
         MessageBoxWatcher watcher;
-        EXPECT_EQ(CallString(control.get(), method), L"<null>") << method;
+        EXPECT_EQ(CallString(control.get(), method), L"<null>");
         if (!absent) continue;
-        ASSERT_TRUE(watcher.WaitFor(1, 5000)) << method;
+        ASSERT_TRUE(watcher.WaitFor(1, 5000));
         const auto seen = watcher.Seen();
-        ASSERT_EQ(seen.size(), 1u) << method;
-        EXPECT_EQ(seen[0].caption, L"Error") << method;
-        EXPECT_EQ(seen[0].text, L"Direct3DCreate9 is failed") << method;
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].caption, L"Error");
+        EXPECT_EQ(seen[0].text, L"Direct3DCreate9 is failed");
     }
     // The DirectX version shows nothing and still answers.
     MessageBoxWatcher watcher;

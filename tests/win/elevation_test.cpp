@@ -178,11 +178,12 @@ TEST_F(Elevation, OnlyAnAbsoluteLocalDirectoryStartsTheGame) {
     };
     Settings(1, L"\\Game.exe", L"-e");
     for (const wchar_t* dir : testing_support::kUnsafeInstallDirs) {
+        SCOPED_TRACE("InstallDir '" + fw::WideToNarrow(dir, CP_UTF8) + "'");
         ASSERT_EQ(setDir(dir), ERROR_SUCCESS);
         LONG result = 0;
-        EXPECT_EQ(launcher_->ExecuteVista(&result), S_OK) << dir;
-        EXPECT_EQ(result, 2) << dir;
-        EXPECT_FALSE(ParamWritten()) << dir;
+        EXPECT_EQ(launcher_->ExecuteVista(&result), S_OK);
+        EXPECT_EQ(result, 2);
+        EXPECT_FALSE(ParamWritten());
     }
     ASSERT_EQ(setDir(testing_support::PlantedGames::kInstallDir), ERROR_SUCCESS);
     LONG result = 0;
@@ -439,7 +440,8 @@ TEST_F(LaunchPolicy, OnlyAllowedProgramsStartOnBothRoads) {
             const std::string arg =
                 "row" + std::to_string(i) + (elevated ? "-elevated" : "-direct");
             std::string what = arg;
-            if (row.pageDir) what += " from " + fw::WideToNarrow(row.pageDir, CP_ACP);
+            if (row.pageDir) what += " from " + fw::WideToNarrow(row.pageDir, CP_UTF8);
+            SCOPED_TRACE(what);
             SetPageDirectory(row.pageDir);
             DeleteFileW(prompt_.c_str());
             ComPtr<IQuellisLauncherVistaPlay> launcher;
@@ -460,30 +462,29 @@ TEST_F(LaunchPolicy, OnlyAllowedProgramsStartOnBothRoads) {
                                           : launcher->ExecuteWinBoardGame(&result))
                               : (elevated ? launcher->ExecuteVista(&result)
                                           : launcher->ExecuteWin(&result));
-            EXPECT_EQ(result, row.result) << what;
+            EXPECT_EQ(result, row.result);
             // A refusal ends either road with S_FALSE, and the elevated one before any prompt.
-            EXPECT_EQ(hr, row.result != 0 ? S_FALSE : S_OK) << what;
-            EXPECT_EQ(ReadFileText(prompt_).empty(), !row.started || !elevated) << what;
+            EXPECT_EQ(hr, row.result != 0 ? S_FALSE : S_OK);
+            EXPECT_EQ(ReadFileText(prompt_).empty(), !row.started || !elevated);
             if (!row.started) {
-                EXPECT_FALSE(AnyParamWritten(row.key)) << what;
-                EXPECT_FALSE(testing_support::KeyExists(HKEY_LOCAL_MACHINE, missingKey)) << what;
+                EXPECT_FALSE(AnyParamWritten(row.key));
+                EXPECT_FALSE(testing_support::KeyExists(HKEY_LOCAL_MACHINE, missingKey));
                 refused.push_back(arg);
                 continue;
             }
             const std::string record = WaitForRecord(1, " " + arg + "\n");
             const size_t at = record.find(" " + arg + "\n");
-            ASSERT_NE(at, std::string::npos) << what << "\n" << record;
+            ASSERT_NE(at, std::string::npos) << record;
             const size_t start = record.rfind("module=", at);
             if (row.boardGame) {
                 EXPECT_EQ(Line(record, "cmdline", start), std::string(row.started) + " " + arg);
             } else {
                 EXPECT_EQ(lstrcmpiA(Line(record, "module", start).c_str(), row.started), 0)
-                    << what << ": " << Line(record, "module", start);
+                    << Line(record, "module", start);
             }
             EXPECT_EQ(Line(record, "parent", start),
-                      elevated ? "dllhost.exe" : "elevation_test.exe")
-                << what;
-            EXPECT_EQ(Line(record, "C_Param", start), "one|2048") << what;
+                      elevated ? "dllhost.exe" : "elevation_test.exe");
+            EXPECT_EQ(Line(record, "C_Param", start), "one|2048");
         }
     }
     // One more start, after which a program of a refused launch would have recorded itself.
@@ -549,6 +550,7 @@ TEST_F(SiteLock, ForeignPagesAndControlsWithoutAPageLaunchNothing) {
         {"taken off an allowed page", L"https://portal.example/", Page::Address, true},
     };
     for (const auto& page : pages) {
+        SCOPED_TRACE(page.what);
         UseLocked(page.url, page.kind);
         if (page.takenOff) {
             ASSERT_EQ(testing_support::TakeOffPage(launcher_.get()), S_OK);
@@ -558,16 +560,17 @@ TEST_F(SiteLock, ForeignPagesAndControlsWithoutAPageLaunchNothing) {
         {
             testing_support::MessageBoxWatcher watcher;
             Bstr key(kKey), value(L"InstallDir"), reg(L"r"), path(L"..\\Game.exe"), arg(L"-e");
-            EXPECT_EQ(launcher_->SetRegInfo(1, key.get(), value.get()), S_FALSE) << page.what;
-            EXPECT_EQ(launcher_->SetRegParam(reg.get(), reg.get()), S_FALSE) << page.what;
-            EXPECT_EQ(launcher_->AddPathName(path.get()), S_FALSE) << page.what;
-            EXPECT_EQ(launcher_->AddParmeter(arg.get()), S_FALSE) << page.what;
-            EXPECT_TRUE(watcher.Seen().empty()) << page.what;
+            EXPECT_EQ(launcher_->SetRegInfo(1, key.get(), value.get()), S_FALSE);
+            EXPECT_EQ(launcher_->SetRegParam(reg.get(), reg.get()), S_FALSE);
+            EXPECT_EQ(launcher_->AddPathName(path.get()), S_FALSE);
+            EXPECT_EQ(launcher_->AddParmeter(arg.get()), S_FALSE);
+            EXPECT_TRUE(watcher.Seen().empty());
         }
         for (const auto& m : methods) {
+            SCOPED_TRACE(m.name);
             LONG result = 77;
-            EXPECT_EQ((launcher_.get()->*m.method)(&result), S_FALSE) << page.what << ", " << m.name;
-            EXPECT_EQ(result, m.result) << page.what << ", " << m.name;
+            EXPECT_EQ((launcher_.get()->*m.method)(&result), S_FALSE);
+            EXPECT_EQ(result, m.result);
         }
     }
     Sleep(1000);

@@ -152,11 +152,12 @@ TEST_F(Launch, OnlyAnAbsoluteLocalDirectoryStartsTheGame) {
     Settings(1, L"\\Game.exe", L"-x");
     DWORD size = 0;
     for (const wchar_t* dir : testing_support::kUnsafeInstallDirs) {
+        SCOPED_TRACE("InstallDir '" + fw::WideToNarrow(dir, CP_UTF8) + "'");
         SetDirectory(key.get(), dir);
         LONG result = 0;
-        EXPECT_EQ(launcher_->ExecuteWin(&result), S_FALSE) << dir;
-        EXPECT_EQ(result, 2) << dir;
-        EXPECT_EQ(ParamData(HKEY_CURRENT_USER, kTestKeyA, "C_Param", &size), "<no value>") << dir;
+        EXPECT_EQ(launcher_->ExecuteWin(&result), S_FALSE);
+        EXPECT_EQ(result, 2);
+        EXPECT_EQ(ParamData(HKEY_CURRENT_USER, kTestKeyA, "C_Param", &size), "<no value>");
     }
     SetDirectory(key.get(), testing_support::PlantedGames::kInstallDir);
     LONG result = 0;
@@ -197,9 +198,10 @@ TEST_F(Launch, RegistryFailuresStopBeforeAnythingIsWrittenOrStarted) {
     EXPECT_EQ(ParamData(HKEY_CURRENT_USER, kTestKeyA, "C_Param", &size), "<no value>");
     // Key types other than 0 and 1 mean the local machine, where the key does not exist.
     for (short type : {2, 7, -1, 0}) {
+        SCOPED_TRACE(testing::Message() << "key type " << type);
         ASSERT_EQ(launcher_->SetRegInfo(type, key.get(), value.get()), S_OK);
-        EXPECT_EQ(launcher_->ExecuteWin(&result), S_FALSE) << type;
-        EXPECT_EQ(result, 1) << type;
+        EXPECT_EQ(launcher_->ExecuteWin(&result), S_FALSE);
+        EXPECT_EQ(result, 1);
     }
     Sleep(500);
     EXPECT_EQ(ReadFileText(out_), "") << "nothing started";
@@ -213,6 +215,7 @@ TEST_F(Launch, LaunchOutputValuesNeverNameTheInstallationDirectory) {
     ASSERT_EQ(key.OpenW(HKEY_CURRENT_USER, kTestKey, KEY_SET_VALUE), ERROR_SUCCESS);
     Bstr keyPath(kTestKey);
     for (const wchar_t* name : {L"C_Param", L"r_param", L"A_PARAM"}) {
+        SCOPED_TRACE(fw::WideToNarrow(name, CP_UTF8));
         ASSERT_EQ(RegSetValueExW(key.get(), name, 0, REG_SZ,
                                  reinterpret_cast<const BYTE*>(installDir_.c_str()),
                                  static_cast<DWORD>((installDir_.size() + 1) * sizeof(wchar_t))),
@@ -220,8 +223,8 @@ TEST_F(Launch, LaunchOutputValuesNeverNameTheInstallationDirectory) {
         Bstr value(name);
         ASSERT_EQ(launcher_->SetRegInfo(1, keyPath.get(), value.get()), S_OK);
         LONG result = 0;
-        EXPECT_EQ(launcher_->ExecuteWin(&result), S_FALSE) << name;
-        EXPECT_EQ(result, 2) << name;
+        EXPECT_EQ(launcher_->ExecuteWin(&result), S_FALSE);
+        EXPECT_EQ(result, 2);
     }
     Sleep(500);
     EXPECT_EQ(ReadFileText(out_), "") << "nothing started";

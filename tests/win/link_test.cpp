@@ -238,17 +238,18 @@ TEST_F(Link, LaunchesThroughTheShellOnBothRoadsWithinThePolicy) {
     for (size_t i = 0; i < std::size(rows); ++i) {
         const auto& row = rows[i];
         const std::string arg = "-autologin row" + std::to_string(i);
+        SCOPED_TRACE(arg);
         SetPolicy(row.policy);
         Forget();
         testing_support::MessageBoxWatcher boxes(L"Varnok");
         // The scheme in any case; the parameters in any order.
         EXPECT_EQ(ThroughShell(L"VARNOK:launch?arg=-autologin%20row" + std::to_wstring(i) +
                                L"&r=server%3Deu-1%26x&" + row.game + L"&c=member%3D1%3Bs%3D5%20%C3%A4"),
-                  row.code) << arg;
-        EXPECT_EQ(Prompted(), row.elevated && row.code == 0) << arg;
-        EXPECT_TRUE(boxes.Seen().empty()) << arg;
+                  row.code);
+        EXPECT_EQ(Prompted(), row.elevated && row.code == 0);
+        EXPECT_TRUE(boxes.Seen().empty());
         if (row.code != 0) {
-            EXPECT_FALSE(ParamWritten()) << arg;
+            EXPECT_FALSE(ParamWritten());
             continue;
         }
         const std::string records = WaitForStart(arg);
@@ -292,15 +293,15 @@ TEST_F(Link, RefusalsWriteStartAndAskForNothing) {
                                    L"too long, or holds characters"};
     for (const auto& row : rows) {
         if (row.code == 0) continue;
-        const std::string what = fw::WideToNarrow(row.command.substr(0, 120).c_str(), CP_ACP);
+        SCOPED_TRACE(fw::WideToNarrow(row.command.substr(0, 120).c_str(), CP_UTF8));
         testing_support::MessageBoxWatcher boxes(L"Varnok");
-        EXPECT_EQ(row.direct ? RunCommand(row.command) : ThroughShell(row.command), row.code) << what;
+        EXPECT_EQ(row.direct ? RunCommand(row.command) : ThroughShell(row.command), row.code);
         const auto seen = boxes.Seen();
-        ASSERT_EQ(seen.size(), 1u) << what;
+        ASSERT_EQ(seen.size(), 1u);
         EXPECT_NE(seen[0].text.find(says[row.code - 101]), std::wstring::npos)
-            << what << ": " << fw::WideToNarrow(seen[0].text.c_str(), CP_ACP);
-        EXPECT_FALSE(ParamWritten()) << what;
-        EXPECT_FALSE(Prompted()) << what;
+            << fw::WideToNarrow(seen[0].text.c_str(), CP_UTF8);
+        EXPECT_FALSE(ParamWritten());
+        EXPECT_FALSE(Prompted());
     }
     // One start, after which a game that a refused link started would have recorded itself.
     EXPECT_EQ(ThroughShell(L"varnok:launch?game=LinkDirect&arg=last"), 0u);
@@ -383,25 +384,24 @@ TEST_F(Link, SignedGameTakesOnlyItsPortalsUnexpiredLinks) {
         {L"varnok:launch?game=LinkDirect&arg=keyless&exp=1&sig=AAAA", 0, "keyless"},
     };
     for (const auto& row : rows) {
-        const std::string what = fw::WideToNarrow(row.link.substr(0, 100).c_str(), CP_ACP);
+        SCOPED_TRACE(fw::WideToNarrow(row.link.substr(0, 100).c_str(), CP_UTF8));
         DeleteFileW(kRecordFile.c_str());
         Forget();
         testing_support::MessageBoxWatcher boxes(L"Varnok");
-        EXPECT_EQ(ThroughShell(row.link), row.code) << what;
+        EXPECT_EQ(ThroughShell(row.link), row.code);
         const auto seen = boxes.Seen();
         if (row.code == 0) {
-            EXPECT_TRUE(seen.empty()) << what;
+            EXPECT_TRUE(seen.empty());
             const std::string records = WaitForStart(row.arg);
             EXPECT_EQ(Line(records, row.arg, "C_Param"),
-                      std::string(row.arg == std::string("signed") ? "member=1" : "") + "|2048")
-                << what;
+                      std::string(row.arg == std::string("signed") ? "member=1" : "") + "|2048");
             continue;
         }
-        ASSERT_EQ(seen.size(), 1u) << what;
-        EXPECT_NE(seen[0].text.find(L"not signed for this game"), std::wstring::npos) << what;
-        EXPECT_FALSE(ParamWritten()) << what;
-        EXPECT_FALSE(Prompted()) << what;
-        EXPECT_EQ(ReadFileText(kRecordFile), "") << what;
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_NE(seen[0].text.find(L"not signed for this game"), std::wstring::npos);
+        EXPECT_FALSE(ParamWritten());
+        EXPECT_FALSE(Prompted());
+        EXPECT_EQ(ReadFileText(kRecordFile), "");
     }
 }
 

@@ -157,7 +157,7 @@ TEST_F(MachineKey, LockedControlAnswersOnlyOnItsSitesPages) {
     const std::string os = Call(L"GetStringOS");
     for (const auto& page : pages) {
         const std::wstring& url = page.url;
-        SCOPED_TRACE(fw::WideToNarrow(url.c_str()));
+        SCOPED_TRACE(testing::PrintToString(url));
         ComPtr<IDispatch> locked;
         ASSERT_EQ(testing_support::CreateFromDll(
                       testing_support::BuildFile(LOCKED_SPEC_CHECK_DLL), CLSID_QuellisSpecCheck,

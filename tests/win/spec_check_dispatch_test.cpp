@@ -12,6 +12,7 @@
 #include "VarnokSpecCheck.h"
 #include "com_test.h"
 #include "raii.h"
+#include "text.h"
 
 using fw::Bstr;
 using fw::ComPtr;
@@ -59,14 +60,14 @@ TEST(SpecCheckDispatch, EveryMethodReturnsANonNullBstr) {
     auto control = CreateControl();
     ASSERT_TRUE(control);
     for (int id = 1; id <= 15; ++id) {
+        SCOPED_TRACE(testing::Message() << "DISPID " << id);
         Variant result;
         DISPPARAMS none = {nullptr, nullptr, 0, 0};
         ASSERT_EQ(control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none,
                                   result.get(), nullptr, nullptr),
-                  S_OK)
-            << id;
-        EXPECT_EQ(V_VT(result.get()), VT_BSTR) << id;
-        EXPECT_NE(V_BSTR(result.get()), nullptr) << id;
+                  S_OK);
+        EXPECT_EQ(V_VT(result.get()), VT_BSTR);
+        EXPECT_NE(V_BSTR(result.get()), nullptr);
     }
 }
 
@@ -141,13 +142,14 @@ TEST(SpecCheckTypeLibrary, LibraryInterfacesAndClassAreAsDeclared) {
     };
     EXPECT_EQ(lib->GetTypeInfoCount(), 3u);
     for (const auto& e : expected) {
+        SCOPED_TRACE(fw::WideToNarrow(e.name, CP_UTF8));
         ComPtr<ITypeInfo> info;
-        ASSERT_EQ(lib->GetTypeInfoOfGuid(*e.guid, info.put()), S_OK) << e.name;
+        ASSERT_EQ(lib->GetTypeInfoOfGuid(*e.guid, info.put()), S_OK);
         TYPEATTR* attr = nullptr;
         ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
-        EXPECT_EQ(attr->typekind, e.kind) << e.name;
-        EXPECT_EQ(attr->cFuncs, e.funcs) << e.name;
-        EXPECT_EQ(attr->cVars, 0) << e.name;
+        EXPECT_EQ(attr->typekind, e.kind);
+        EXPECT_EQ(attr->cFuncs, e.funcs);
+        EXPECT_EQ(attr->cVars, 0);
         const WORD flags = attr->wTypeFlags;
         const WORD implTypes = attr->cImplTypes;
         info->ReleaseTypeAttr(attr);
@@ -155,7 +157,7 @@ TEST(SpecCheckTypeLibrary, LibraryInterfacesAndClassAreAsDeclared) {
         DWORD ctx = 1;
         ASSERT_EQ(info->GetDocumentation(MEMBERID_NIL, n.put(), doc.put(), &ctx, nullptr), S_OK);
         EXPECT_STREQ(n.get(), e.name);
-        EXPECT_STREQ(doc.get(), e.help) << e.name;
+        EXPECT_STREQ(doc.get(), e.help);
         EXPECT_EQ(ctx, 0u);
         if (e.guid == &DIID__DQuellisSpecCheck) {
             EXPECT_TRUE(flags & TYPEFLAG_FHIDDEN);
