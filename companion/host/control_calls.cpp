@@ -1,5 +1,6 @@
 #include "control_calls.h"
 
+#include "hresult.h"
 #include "launcher_embed.h"
 #include "page_site.h"
 #include "raii.h"

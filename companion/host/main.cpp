@@ -10,6 +10,7 @@
 #include <string>
 
 #include "companion/rules/message.h"
+#include "companion_version.h"
 #include "control_calls.h"
 #include "module.h"
 #include "raii.h"

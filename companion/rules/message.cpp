@@ -1,6 +1,6 @@
 #include "message.h"
 
-#include <nlohmann/json.hpp>
+#include "companion/rules/json.h"
 
 #include <iterator>
 #include <limits>
@@ -131,8 +131,7 @@ bool IsOrigin(std::string_view text) {
     return false;
 }
 
-std::variant<Request, Refusal> ReadMessage(
-    std::string_view body, const std::function<bool(std::string_view)>& originAllowed) {
+std::variant<Request, Refusal> ReadMessage(std::string_view body, OriginRule originAllowed) {
     if (body.size() > kMaxMessageBytes) return TooLongFrame(static_cast<std::uint32_t>(body.size()));
     // No exceptions: a body that is not UTF-8 JSON (lone surrogates included) reads as discarded.
     const json message = json::parse(body.begin(), body.end(), nullptr, false);

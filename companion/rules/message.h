@@ -11,7 +11,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -76,10 +75,13 @@ struct Refusal {
 // path, query or fragment (what a browser reports as a sender's origin).
 [[nodiscard]] bool IsOrigin(std::string_view text);
 
+// The build's rule for a message's origin: whether its controls work for pages of it.
+using OriginRule = bool (*)(std::string_view origin);
+
 // Reads one message body. `originAllowed` is asked only about a well-formed message's origin
 // string (never for hello); a message it turns down is refused as "origin".
-[[nodiscard]] std::variant<Request, Refusal> ReadMessage(
-    std::string_view body, const std::function<bool(std::string_view)>& originAllowed);
+[[nodiscard]] std::variant<Request, Refusal> ReadMessage(std::string_view body,
+                                                         OriginRule originAllowed);
 
 // One call's result: none, a number, or a text (UTF-8).
 using Result = std::variant<std::monostate, std::int32_t, std::string>;

@@ -1,7 +1,7 @@
 // Companion messages from any bytes: a message read into calls holds at most the allowed calls,
 // each a method of its control with arguments of its parameters' kinds, and reads back the same
 // when written out again; every answer, whatever text it carries, is JSON.
-#include <nlohmann/json.hpp>
+#include "companion/rules/json.h"
 
 #include <string>
 
