@@ -5,6 +5,8 @@
 function(shipped_dll_runtime target)
   target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/framework/compat/runtime_trim.cpp
                  ${CMAKE_SOURCE_DIR}/framework/compat/xp_compat.cpp)
+  set_property(SOURCE ${CMAKE_SOURCE_DIR}/framework/compat/xp_compat.cpp TARGET_DIRECTORY ${target}
+               APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/framework)
   target_link_options(${target} PRIVATE -s -Wl,--gc-sections
                       -Wl,-Map,$<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_BASE_NAME:${target}>.map)
 endfunction()
