@@ -232,11 +232,12 @@ void CompanionRows(const std::wstring& host, const std::wstring& link, const std
     CreateDirectoryW(kDir, nullptr);
     fw::RegKey key, entry;
     const std::wstring directory = std::wstring(L"HKCU\\") + kKey + L"|InstallDir";
-    const auto text = [](const std::wstring& s) {
+    const std::wstring installDir = kDir, gameProgram = L"\\Game.exe";
+    const auto text = [](const std::wstring& s) {  // `s` outlives the pair
         return std::make_pair(reinterpret_cast<const BYTE*>(s.c_str()),
                               static_cast<DWORD>((s.size() + 1) * sizeof(wchar_t)));
     };
-    const auto dir = text(kDir), dirValue = text(directory), program = text(L"\\Game.exe");
+    const auto dir = text(installDir), dirValue = text(directory), program = text(gameProgram);
     if (!CopyFileW(game.c_str(), (std::wstring(kDir) + L"\\Game.exe").c_str(), FALSE) ||
         key.CreateW(HKEY_CURRENT_USER, kKey) != ERROR_SUCCESS ||
         RegSetValueExW(key.get(), L"InstallDir", 0, REG_SZ, dir.first, dir.second) ||
