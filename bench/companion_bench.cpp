@@ -158,7 +158,7 @@ bool ControlLaunch() {
     launcher->SetRegParam(reg1.get(), reg2.get());
     launcher->AddPathName(path.get());
     launcher->AddParmeter(arg.get());
-    long result = 1;
+    long result = 0;  // a launch that goes through leaves it as it was
     return launcher->ExecuteWin(&result) == S_OK && result == 0;
 }
 
