@@ -4,7 +4,8 @@
 // launch of the sample game; the DLLs' sizes; and this process's handles and private bytes
 // around many calls of each cheap method. Prints rows of one table; figures, never verdicts.
 //
-// spec_bench --script <full_read.vbs> --game <sample_game.exe> --dll <path>... (Windows paths)
+// spec_bench --script <full_read.vbs> --game <sample_game.exe> --dll <path>...
+//            [--companion <VarnokCompanion.exe> --link <VarnokLink.exe>] (Windows paths)
 // spec_bench --repeat <method>: only that method, BENCH_REPEAT times, each call timed.
 // Counts come from BENCH_ROUNDS, BENCH_METHOD_SECONDS, BENCH_SOAK_CALLS, BENCH_READ_ROUNDS and
 // BENCH_LAUNCHES.
@@ -27,6 +28,7 @@
 
 #include "VarnokLauncher.h"
 #include "VarnokSpecCheck.h"
+#include "bench/companion_bench.h"
 #include "bench/process_counters.h"
 #include "bench/rules/figures.h"
 #include "raii.h"
@@ -453,7 +455,7 @@ DWORD WINAPI LaunchWatchdog(void* limit) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    std::wstring script, game, repeat;
+    std::wstring script, game, repeat, companion, link;
     std::vector<std::wstring> dlls;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::wstring option = argv[i];
@@ -461,6 +463,8 @@ int wmain(int argc, wchar_t** argv) {
         else if (option == L"--game") game = argv[i + 1];
         else if (option == L"--dll") dlls.push_back(argv[i + 1]);
         else if (option == L"--repeat") repeat = argv[i + 1];
+        else if (option == L"--companion") companion = argv[i + 1];
+        else if (option == L"--link") link = argv[i + 1];
     }
     const fw::CoInit com;
     Print(bench::TableHeader());
@@ -477,6 +481,9 @@ int wmain(int argc, wchar_t** argv) {
         PlatformParts(MethodCosts(control.get()));
     }
     if (!script.empty()) FullRead(script);
+    if (!companion.empty() && !link.empty() && !game.empty()) {
+        bench::CompanionRows(companion, link, game);
+    }
     Sizes(dlls);
     if (control) Soak(control.get());
     control.Reset();

@@ -1,8 +1,12 @@
-# shipped_dll_runtime(<target>): a DLL linked as the controls are: the trimmed C++ runtime,
+# shipped_dll_runtime(<target>): a DLL linked as the controls are: the trimmed C++ runtime and the
+# shim that keeps it loadable on XP (once per binary, however many controls' objects it holds),
 # stripped, without the sections nothing references; the map (<output name>.map beside it) says
 # what takes the room.
 function(shipped_dll_runtime target)
-  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/framework/compat/runtime_trim.cpp)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/framework/compat/runtime_trim.cpp
+                 ${CMAKE_SOURCE_DIR}/framework/compat/xp_compat.cpp)
+  set_property(SOURCE ${CMAKE_SOURCE_DIR}/framework/compat/xp_compat.cpp TARGET_DIRECTORY ${target}
+               APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/framework)
   target_link_options(${target} PRIVATE -s -Wl,--gc-sections
                       -Wl,-Map,$<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_BASE_NAME:${target}>.map)
 endfunction()
@@ -28,8 +32,8 @@ endfunction()
 
 # add_control_dll(<name> SUFFIX <.ocx|.dll> IDL <file.idl> [PROXY]
 #                 SOURCES ... [ENTRY ...] RESOURCE_DEPENDS ... LIBS ...)
-# One of the shipped controls: its generated interface code, the framework, the runtime shim that
-# keeps it loadable on XP, the given .rc/.def and sources; registered in the test prefix, with the
+# One of the shipped controls: its generated interface code, the framework, the given .rc/.def and
+# sources (shipped_dll_runtime adds the runtime); registered in the test prefix, with the
 # sites of VARNOK_SITES. Also <name>Locked, the same objects locked to VARNOK_TEST_SITES, in
 # locked/, and a static library <name>_ids with the generated header and GUIDs, for the tests.
 # The control's code is the object library <name>_objects (sources added later go there too), which
@@ -46,8 +50,7 @@ function(add_control_dll name)
   set(defs ${C_SOURCES})
   list(FILTER defs INCLUDE REGEX "\\.def$")
   list(FILTER C_SOURCES EXCLUDE REGEX "\\.def$")
-  add_library(${name}_objects OBJECT ${C_SOURCES}
-              ${CMAKE_SOURCE_DIR}/framework/compat/xp_compat.cpp ${${idl_name}_HEADER})
+  add_library(${name}_objects OBJECT ${C_SOURCES} ${${idl_name}_HEADER})
   set(parts ${name}_objects)
   if(C_ENTRY)
     add_library(${name}_entry OBJECT ${C_ENTRY} ${${idl_name}_HEADER})

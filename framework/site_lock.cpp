@@ -89,4 +89,9 @@ bool PageAllowed(IOleClientSite* site) {
     return address && fw::SiteAllowed(*list, *address);
 }
 
+bool AddressAllowed(std::string_view utf8Address) {
+    const auto list = BuiltInList();
+    return list && fw::SiteAllowed(*list, utf8Address);
+}
+
 }  // namespace fw

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace fw {
 
@@ -23,5 +24,9 @@ namespace fw {
 // Whether a control of this module may work on the page of `site`: always in an open build; in a
 // locked one only when the page's address is on the list, so never without a page.
 [[nodiscard]] bool PageAllowed(IOleClientSite* site);
+
+// Whether this module's list allows a page at `utf8Address` (the rule fw::SiteAllowed): always in
+// an open build, never when the list is missing or cannot be read.
+[[nodiscard]] bool AddressAllowed(std::string_view utf8Address);
 
 }  // namespace fw

@@ -1,5 +1,6 @@
-// A stand-in for the web page that holds a control: the control's client site, whose container is
-// a document that tells the page's address, as a browser's document does (document.URL).
+// A stand-in for the web page that holds a control, made of the companion's own page: the
+// control's client site, whose container is a document that tells the page's address, as a
+// browser's document does (document.URL).
 #pragma once
 
 #include <windows.h>
