@@ -57,9 +57,9 @@ test: build
 	@cd $(BUILD) && ctest -j2 --output-on-failure
 
 # The sample page as headless Chromium shows it (no controls there: the browser's facts), for the
-# README.
-screenshot: setup
-	@scripts/chromium screenshot demo/index.html docs/sample-page.png 960x800
+# README: the page as the build lays it out, beside the joined page library.
+screenshot: build
+	@scripts/chromium screenshot $(BUILD)/demo/site/index.html docs/sample-page.png 960x800
 	@echo "docs/sample-page.png"
 
 clean:

@@ -1,8 +1,9 @@
 // The sample page's script: the visitor's PC as a table of facts, each with where it came from and
 // its verdict against a sample game's minimum and recommended requirements, the overall answer
 // above it, and a button that starts the game. The facts appear one by one as they are read. It
-// needs web/varnok.js, and of the page only getElementById and the elements' innerHTML, disabled
-// and onclick, so the same file runs in a browser and, with a small stand-in document, under cscript.
+// needs the page library varnok.js, and of the page only getElementById and the elements'
+// innerHTML, disabled and onclick, so the same file runs in a browser and, with a small stand-in
+// document, under cscript.
 var VarnokPage = (function () {
     // Where the sample game's installation is recorded, and what it is given: through the launcher
     // control where there is one, else through the game's varnok: link, by the id the sample game
