@@ -1,23 +1,27 @@
 // Varnok page library: what a page can learn about the visitor's PC, whether that meets a game's
 // requirements, and the game launch, in every browser. The build joins it from web/begin.js (this
-// wrapper's opening and the helpers every part uses), facts.js, verdicts.js, launch.js and end.js
-// (the public face).
+// wrapper's opening and the helpers every part uses), facts.js, verdicts.js, launch.js,
+// companion.js and end.js (the public face).
 //
 // Varnok.readSpec([options,] [callback]) reads the facts, one entry per fact:
-//   { value: text or null, source: "control" | "browser" | "unknown", from: what gave it }
+//   { value: text or null, source: "control" | "companion" | "browser" | "unknown", from: what gave it }
 // The spec-check control gives its fifteen facts where it can be created (Internet Explorer, and
-// its mode inside newer browsers); elsewhere the browser gives what it knows (processor count,
-// coarse memory, graphics adapter, platform and bitness) and the rest is "unknown". Facts are read
-// one at a time, cheapest first; where the page has timers the page's thread is given back between
-// facts, options.onFact(name, fact, answer) hears each as it arrives, and the callback gets the
-// whole answer at the end. Without timers (script hosts) the read is done when readSpec returns.
+// its mode inside newer browsers); elsewhere the Varnok companion (a browser extension and its
+// native host) gives the control's own texts on the sites it is built for; elsewhere the browser
+// gives what it knows (processor count, coarse memory, graphics adapter, platform and bitness)
+// and the rest is "unknown". Facts are read one at a time, cheapest first; where the page has
+// timers the page's thread is given back between facts, options.onFact(name, fact, answer) hears
+// each as it arrives, and the callback gets the whole answer at the end. Without timers (script
+// hosts) the read is done when readSpec returns.
 // Varnok.check(requirements[, options][, callback]) reads the facts a game's requirements need and
 // answers verdicts: see verdicts() below.
-// Varnok.launch(settings[, options]) starts the game through the launcher control and answers
+// Varnok.launch(settings[, options][, callback]) starts the game through the launcher control,
 //   { available: true, code: result code, message } or { available: false, code: null, message };
-// where there is no launcher control and the settings name a registered game, it opens the game's
-// `varnok:` link (Varnok.link(settings)) for the link handler instead and answers
+// without a control, through the companion, { available: "companion", code, message }; else, where
+// the settings name a registered game (or give a link the portal's server made), it opens the
+// game's `varnok:` link for the link handler and answers
 //   { available: "link", code: null, message }: the browser asks the visitor, and nothing comes back.
+// Varnok.companion(callback) hears the companion host's version, or null.
 //
 // In a page the controls are used through object tags only, since a control that script creates
 // by its ProgID has no page and a control built for certain sites answers nothing without one: the

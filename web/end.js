@@ -13,6 +13,7 @@
         verdicts: verdicts,
         canLaunch: canLaunch,
         launch: launch,
-        link: link
+        link: link,
+        companion: companion
     };
 })(this);

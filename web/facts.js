@@ -172,33 +172,37 @@
             if (contains(order, FACTS[i][0])) answer[FACTS[i][0]] = fact(null, "unknown", null);
         }
         var late = lateBrowserFacts(answer.os || answer.cpuBit);
-        var spec = specCheckControl(options), read = {}, fromControl = {}, next = 0, t = timers();
+        // fromProgram: the facts the control or the companion gave, which the browser's late
+        // facts leave alone. viaCompanion: the companion's texts by method, where there is no
+        // control.
+        var spec = specCheckControl(options), read = {}, fromProgram = {}, viaCompanion = {}, next = 0, t = timers();
 
         function arrived(name) {
             callPage(options.onFact, [name, answer[name], answer]);
         }
-        // One fact: the control's answer where it gives one, else the browser's.
+        // One fact: the control's answer where it gives one, else the companion's, else the
+        // browser's.
         function readOne(name) {
             var method = methodOf(name), f = null;
             if (spec && method) {
                 var text = callText(spec.control, method);
-                if (text !== undefined) {
-                    f = fact(text, "control", method);
-                    fromControl[name] = true;
-                }
+                if (text !== undefined) f = fact(text, "control", method);
+            } else if (method && viaCompanion.hasOwnProperty(method)) {
+                f = fact(viaCompanion[method], "companion", method);
             }
+            if (f) fromProgram[name] = true;
             answer[name] = f || browserFact(name, read) || answer[name];
             arrived(name);
         }
         function finishLate(v) {
             try {
-                if (v && answer.os && !fromControl.os && v.platform) {
+                if (v && answer.os && !fromProgram.os && v.platform) {
                     var os = String(v.platform);
                     if (v.platformVersion) os += " (platform version " + v.platformVersion + ")";
                     answer.os = fact(os, "browser", "user-agent client hints");
                     arrived("os");
                 }
-                if (v && answer.cpuBit && !fromControl.cpuBit && (v.bitness == "64" || v.bitness == "32")) {
+                if (v && answer.cpuBit && !fromProgram.cpuBit && (v.bitness == "64" || v.bitness == "32")) {
                     answer.cpuBit = fact(v.bitness + "Bit", "browser", "user-agent client hints");
                     arrived("cpuBit");
                 }
@@ -220,7 +224,15 @@
                 finish();
             }
         }
-        if (t) {
+        if (t && !spec && companionPresent()) {
+            // Without a control, the companion's texts of all the methods wanted, in one request.
+            var methods = [];
+            for (i = 0; i < order.length; i++) if (methodOf(order[i])) methods.push(methodOf(order[i]));
+            companionTexts(methods, function (texts) {
+                viaCompanion = texts;
+                step();
+            });
+        } else if (t) {
             step();
         } else {
             while (next < order.length) readOne(order[next++]);

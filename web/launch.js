@@ -16,7 +16,7 @@
     };
     var NOT_AVAILABLE = "Starting the game is not available in this browser: it needs Internet " +
                         "Explorer (or a browser's Internet Explorer mode) with the VarnokLauncher control, " +
-                        "or a page that names a registered game.";
+                        "the Varnok companion, or a page that names a registered game.";
     var NO_LINK = "Starting the game is not available: the page's game id or one of its texts cannot be " +
                   "put in a varnok: link.";
     var LINK_OPENED = "Asked the browser to open the game's varnok: link: it asks you whether to open it with " +
@@ -48,13 +48,21 @@
 
     // True when a launch can be asked for here: the launcher control can be created, or the
     // page's object tag holds one that has not launched yet; or, without a launcher control, the
-    // settings (optional) make a valid link and there is a page to open it from.
+    // companion is on the page, or the settings (optional) make a valid link and there is a page
+    // to open it from.
     function canLaunch(options, settings) {
         var found = launcherControl(options);
         if (found && found.done) found.done();
         if (found) return !!found.control;
+        if (companionPresent()) return true;
         var doc = pageDocument();
-        return !!(settings && link(settings) && doc && doc.createElement);
+        return !!(settings && (settings.link != null ? serverLink(settings.link) : link(settings)) &&
+                  doc && doc.createElement);
+    }
+
+    // A result code with its meaning, as a launch answers it.
+    function resultMessage(code) {
+        return "result " + code + ": " + (RESULT_TEXT.hasOwnProperty(code) ? RESULT_TEXT[code] : "unknown result");
     }
 
     // The launch through the launcher control: its answer, or null when there is no control here.
@@ -76,8 +84,7 @@
             ctl.AddParmeter(text(s.param));
             var code = s.boardGame ? ctl.ExecuteBoardGame() : ctl.Execute();
             code = Number(code);
-            var meaning = RESULT_TEXT.hasOwnProperty(code) ? RESULT_TEXT[code] : "unknown result";
-            return { available: true, code: code, message: "result " + code + ": " + meaning };
+            return { available: true, code: code, message: resultMessage(code) };
         } catch (e) {
             return { available: false, code: null,
                      message: "The launcher control did not answer (" + errorText(e) + ")." };
@@ -139,11 +146,18 @@
         }
     }
 
-    // The launch through the link handler: null where the settings name no game or there is no
-    // page to open the link from.
+    // A link the portal's server made (and may have signed: its texts, expiry and signature are
+    // the server's), when it is one: a varnok:launch link of printable ASCII, as the server
+    // percent-encodes it, within the length a browser takes. Else null.
+    function serverLink(url) {
+        return typeof url == "string" && url.length <= 2083 && /^varnok:launch\?[\x21-\x7e]*$/.test(url) ? url : null;
+    }
+
+    // The launch through the link handler: null where the settings name no game (nor a server's
+    // link) or there is no page to open the link from.
     function linkLaunch(s) {
-        if (s.game == null) return null;
-        var url = link(s);
+        if (s.game == null && s.link == null) return null;
+        var url = s.link != null ? serverLink(s.link) : link(s);
         if (!url) return { available: false, code: null, message: NO_LINK };
         return openLink(url) ? { available: "link", code: null, message: LINK_OPENED } : null;
     }
@@ -153,12 +167,35 @@
     // and reg2 (the two parameter texts), pathName (the program below the installation directory),
     // param (its command-line argument), boardGame (true: the board-game launch); and game, the id
     // of the game as its installer registered it for the link handler.
+    // Or { link: a varnok: link the portal's server made }: only that link is opened.
     // options: launcher: a launcher object tag of the page's own (the element, its id, or any
     // object with the control's methods), used for one launch.
-    // Each way of launching answers null where it is not available here; the first that is, launches.
-    function launch(settings, options) {
-        var s = settings || {};
-        return controlLaunch(s, options) || linkLaunch(s) ||
-               { available: false, code: null, message: NOT_AVAILABLE };
+    // The roads in order: the control, the companion, the link; each answers null where it is not
+    // available here, and the first that is, launches. callback(answer) runs exactly once, for
+    // every answer. Returns the answer where it is known at once, null while the companion is
+    // asked.
+    function launch(settings, options, callback) {
+        if (typeof options == "function") {
+            callback = options;
+            options = null;
+        }
+        var s = settings || {}, answer = null, within = false;
+        function last() {
+            return linkLaunch(s) || { available: false, code: null, message: NOT_AVAILABLE };
+        }
+        if (s.link == null) answer = controlLaunch(s, options);
+        if (!answer && s.link == null && companionPresent()) {
+            within = true;
+            companionLaunch(s, function (viaCompanion) {
+                answer = viaCompanion || last();
+                if (!within) callPage(callback, [answer]);
+            });
+            within = false;
+            // Unless the companion failed at once, the callback hears it when it answers.
+            if (!answer) return null;
+        }
+        if (!answer) answer = last();
+        callPage(callback, [answer]);
+        return answer;
     }
 
