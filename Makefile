@@ -37,8 +37,8 @@ fuzz: build
 	         END{print n " executions (" d ")"}'; \
 	done
 
-# The shipped files in dist/: both DLLs, a web-install cabinet of each, the MSI and the docs, with
-# each file's size. The controls work only on pages of SITES, which must be given; SITES=any
+# The shipped files in dist/: both DLLs, a web-install cabinet of each, the MSI, the page library,
+# the companion extension for SITES with its store zips, and the docs, with each file's size. The controls work only on pages of SITES, which must be given; SITES=any
 # builds them for every page, and the run says so. Signed with Authenticode when SIGN_CERT and
 # SIGN_KEY name a PEM certificate and key (SIGN_PASS: the key's password); unsigned, and saying
 # so, without them.
