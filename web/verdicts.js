@@ -67,8 +67,9 @@
     function judgeMemory(need, f) {
         var wants = amount(need), m;
         if (wants == null || f.value == null) return UNKNOWN;
-        if (f.source == "control") {
-            // Megabytes; "0MB" is the control's answer when it could not tell.
+        if (f.source != "browser") {
+            // The control's text, directly or through the companion: megabytes; "0MB" is its
+            // answer when it could not tell.
             m = /^(\d+)MB$/.exec(f.value);
             if (!m || Number(m[1]) == 0) return UNKNOWN;
             return compareAmount(Number(m[1]), Number(m[1]), wants);
