@@ -108,7 +108,8 @@
     // message }, or null where the companion is not there or did not launch.
     function companionLaunch(s, done) {
         function text(v) { return v == null ? "" : String(v); }
-        var calls = [["SetRegInfo", typeof s.keyType == "number" ? s.keyType : 2, text(s.regKey), text(s.valueName)],
+        var keyType = typeof s.keyType == "number" ? s.keyType : 2;
+        var calls = [["SetRegInfo", keyType, text(s.regKey), text(s.valueName)],
                      ["SetRegParam", text(s.reg1), text(s.reg2)],
                      ["AddPathName", text(s.pathName)],
                      ["AddParmeter", text(s.param)],

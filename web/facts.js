@@ -175,7 +175,8 @@
         // fromProgram: the facts the control or the companion gave, which the browser's late
         // facts leave alone. viaCompanion: the companion's texts by method, where there is no
         // control.
-        var spec = specCheckControl(options), read = {}, fromProgram = {}, viaCompanion = {}, next = 0, t = timers();
+        var spec = specCheckControl(options), read = {}, fromProgram = {}, viaCompanion = {};
+        var next = 0, t = timers();
 
         function arrived(name) {
             callPage(options.onFact, [name, answer[name], answer]);

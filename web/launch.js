@@ -150,7 +150,8 @@
     // the server's), when it is one: a varnok:launch link of printable ASCII, as the server
     // percent-encodes it, within the length a browser takes. Else null.
     function serverLink(url) {
-        return typeof url == "string" && url.length <= 2083 && /^varnok:launch\?[\x21-\x7e]*$/.test(url) ? url : null;
+        var ok = typeof url == "string" && url.length <= 2083 && /^varnok:launch\?[\x21-\x7e]*$/.test(url);
+        return ok ? url : null;
     }
 
     // The launch through the link handler: null where the settings name no game (nor a server's

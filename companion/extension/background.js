@@ -29,7 +29,9 @@ function wellFormed(request) {
     if (!Array.isArray(calls) || calls.length < 1 || calls.length > MAX_CALLS) return false;
     return calls.every(function (call) {
         return Array.isArray(call) && call.length >= 1 && typeof call[0] === "string" &&
-               call.slice(1).every(function (a) { return typeof a === "string" || (typeof a === "number" && isFinite(a)); });
+               call.slice(1).every(function (a) {
+                   return typeof a === "string" || (typeof a === "number" && isFinite(a));
+               });
     });
 }
 
@@ -50,7 +52,8 @@ chrome.runtime.onMessage.addListener(function (request, sender, sendResponse) {
     chrome.runtime.sendNativeMessage(HOST, message, function (reply) {
         var failed = chrome.runtime.lastError;
         if (failed || !reply || typeof reply !== "object") {
-            sendResponse({ error: "host", message: failed ? String(failed.message || failed) : "The companion host gave no answer." });
+            sendResponse({ error: "host",
+                           message: failed ? String(failed.message || failed) : "The companion host gave no answer." });
         } else {
             sendResponse(reply);
         }

@@ -16,9 +16,8 @@
     window.addEventListener("message", function (event) {
         var m = event.data;
         // Only this window's own messages to the companion (not another frame's or window's).
-        if (event.source !== window || !m || typeof m !== "object" || m.channel !== CHANNEL || m.to !== "companion") {
-            return;
-        }
+        if (event.source !== window || !m || typeof m !== "object") return;
+        if (m.channel !== CHANNEL || m.to !== "companion") return;
         var id = m.id;
         if (typeof id !== "string" && typeof id !== "number") return;
         var request = { control: m.control, calls: m.calls };
