@@ -37,8 +37,8 @@ fuzz: build
 	         END{print n " executions (" d ")"}'; \
 	done
 
-# The shipped files in dist/: both DLLs, a web-install cabinet of each, the MSI and the docs, with
-# each file's size. The controls work only on pages of SITES, which must be given; SITES=any
+# The shipped files in dist/: both DLLs, a web-install cabinet of each, the MSI, the page library,
+# the companion extension for SITES with its store zips, and the docs, with each file's size. The controls work only on pages of SITES, which must be given; SITES=any
 # builds them for every page, and the run says so. Signed with Authenticode when SIGN_CERT and
 # SIGN_KEY name a PEM certificate and key (SIGN_PASS: the key's password); unsigned, and saying
 # so, without them.
@@ -59,9 +59,9 @@ test: build
 	@cd $(BUILD) && ctest -j2 --output-on-failure
 
 # The sample page as headless Chromium shows it (no controls there: the browser's facts), for the
-# README.
-screenshot: setup
-	@scripts/chromium screenshot demo/index.html docs/sample-page.png 960x800
+# README: the page as the build lays it out, beside the joined page library.
+screenshot: build
+	@scripts/chromium screenshot $(BUILD)/demo/site/index.html docs/sample-page.png 960x800
 	@echo "docs/sample-page.png"
 
 clean:

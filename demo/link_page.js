@@ -1,6 +1,6 @@
 // The sample game started a second time through its varnok: link, as a browser without the
 // controls starts it: the game's installer has registered it for the link handler, the link is
-// the one the sample page's button opens (Varnok.link of the page's settings, from web/varnok.js
+// the one the sample page's button opens (Varnok.link of the page's settings, from the page library
 // and demo/page.js as they stand), and the shell hands it to the handler's registered command.
 // The game's registration names the demo portal's key ("SignedBy"), so the link is the one the
 // portal's server signed (scripts/sign-link with demo/link-key.pem, a key for the demo only).
@@ -22,7 +22,13 @@ function load(relative) {
     f.Close();
     return text;
 }
-eval(load("web\\varnok.js"));
+// The page library as the build joins it (VARNOK_LIBRARY: its Windows path).
+function library() {
+    var f = fso.OpenTextFile(shell.ExpandEnvironmentStrings("%VARNOK_LIBRARY%"), 1), text = f.ReadAll();
+    f.Close();
+    return text;
+}
+eval(library());
 eval(load("demo\\page.js"));
 eval(load("demo\\game_record.js"));
 

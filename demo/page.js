@@ -1,8 +1,9 @@
 // The sample page's script: the visitor's PC as a table of facts, each with where it came from and
 // its verdict against a sample game's minimum and recommended requirements, the overall answer
 // above it, and a button that starts the game. The facts appear one by one as they are read. It
-// needs web/varnok.js, and of the page only getElementById and the elements' innerHTML, disabled
-// and onclick, so the same file runs in a browser and, with a small stand-in document, under cscript.
+// needs the page library varnok.js, and of the page only getElementById and the elements'
+// innerHTML, disabled and onclick, so the same file runs in a browser and, with a small stand-in
+// document, under cscript.
 var VarnokPage = (function () {
     // Where the sample game's installation is recorded, and what it is given: through the launcher
     // control where there is one, else through the game's varnok: link, by the id the sample game
@@ -24,7 +25,11 @@ var VarnokPage = (function () {
         recommended: { os: "Windows 10", bits: 64, memory: 8192, processors: 4, directx: "11.0", vgaMemory: 2048,
                        graphicsVendors: ["NVIDIA", "AMD", "Radeon"] }
     };
-    var SOURCE_TEXT = { control: "the spec-check control", browser: "the browser", unknown: "could not tell" };
+    var SOURCE_TEXT = { control: "the spec-check control", companion: "the Varnok companion", browser: "the browser",
+                        unknown: "could not tell" };
+    // The road a launch took, by its answer's `available`.
+    var ROAD_TEXT = { "true": "the launcher control", companion: "the Varnok companion", link: "the varnok: link",
+                      "false": "none" };
     var REQUIREMENT_TEXT = { os: "operating system", bits: "Windows bitness", memory: "memory", processors: "logical processors",
                              directx: "DirectX", vgaMemory: "video memory", graphicsVendors: "graphics adapter" };
 
@@ -58,7 +63,7 @@ var VarnokPage = (function () {
     // The table of the facts read so far (seen[name] true), one row a fact: label, value, source
     // (and what gave the value), and the verdicts against the minimum and recommended requirements.
     function factsHtml(answer, result, seen) {
-        var rows = [], counts = { control: 0, browser: 0, unknown: 0 };
+        var rows = [], counts = { control: 0, companion: 0, browser: 0, unknown: 0 };
         for (var i = 0; i < Varnok.facts.length; i++) {
             var name = Varnok.facts[i], f = answer[name];
             if (!f || (seen && !seen[name])) continue;
@@ -77,7 +82,8 @@ var VarnokPage = (function () {
                       (f.from ? " <small>(" + escapeHtml(f.from) + ")</small>" : "") + "</td>" +
                       minimum.html + recommended.html + "</tr>");
         }
-        return "<p id=\"summary\">" + counts.control + " facts from the control, " + counts.browser +
+        return "<p id=\"summary\">" + counts.control + " facts from the control, " +
+               (counts.companion ? counts.companion + " from the companion, " : "") + counts.browser +
                " from the browser, " + counts.unknown + " unknown.</p>" +
                "<table><thead><tr><th>fact</th><th>value</th><th>source</th><th>minimum</th><th>recommended</th></tr>" +
                "</thead><tbody>" + rows.join("") + "</tbody></table>";
@@ -130,10 +136,18 @@ var VarnokPage = (function () {
         });
     }
 
-    // Starts the game and shows the outcome; answers the launch's result.
+    // The outcome of a launch, and the road it took.
+    function launchHtml(result) {
+        return escapeHtml(result.message) + " <small data-road=\"" + escapeHtml(String(result.available)) + "\">(" +
+               escapeHtml(ROAD_TEXT[String(result.available)]) + ")</small>";
+    }
+
+    // Starts the game and shows the outcome; answers the launch's result where it is known at
+    // once (null while the companion is asked: the outcome is shown when it answers).
     function startGame(doc) {
-        var result = Varnok.launch(GAME);
-        doc.getElementById("launchResult").innerHTML = escapeHtml(result.message);
+        var shown = doc.getElementById("launchResult");
+        var result = Varnok.launch(GAME, null, function (answer) { shown.innerHTML = launchHtml(answer); });
+        if (!result) shown.innerHTML = escapeHtml("Asking the Varnok companion to start the game...");
         return result;
     }
 
@@ -144,7 +158,7 @@ var VarnokPage = (function () {
             button.onclick = function () { startGame(doc); return false; };
         } else {
             button.disabled = true;
-            doc.getElementById("launchResult").innerHTML = escapeHtml(Varnok.launch(GAME).message);
+            doc.getElementById("launchResult").innerHTML = launchHtml(Varnok.launch(GAME));
         }
     }
 

@@ -8,7 +8,13 @@ function load(relative) {
     f.Close();
     return text;
 }
-eval(load("web\\varnok.js"));
+// The page library as the build joins it (VARNOK_LIBRARY: its Windows path).
+function library() {
+    var f = fso.OpenTextFile(shell.ExpandEnvironmentStrings("%VARNOK_LIBRARY%"), 1), text = f.ReadAll();
+    f.Close();
+    return text;
+}
+eval(library());
 // check, step and summary: tests/script/checks.js.
 eval(load("tests\\script\\checks.js"));
 

@@ -1,7 +1,7 @@
-// web/varnok.js and demo/page.js as they stand, in a page's script engine. "registered": every
-// spec-check fact is the control's own answer, and the page's button launches the sample game; in
-// a stand-in page the controls come from object tags of the registered classes, a fresh one for
-// each launch, and never by ProgID.
+// The page library (as the build joins it) and demo/page.js as they stand, in a page's script
+// engine. "registered": every spec-check fact is the control's own answer, and the page's button
+// launches the sample game; in a stand-in page the controls come from object tags of the
+// registered classes, a fresh one for each launch, and never by ProgID.
 // "unregistered" (both controls unregistered): nothing throws, every fact is unknown, launching is
 // not available; stand-in object tags that are empty, blocked or failing change nothing of that.
 var fso = new ActiveXObject("Scripting.FileSystemObject"), shell = WScript.CreateObject("WScript.Shell");
@@ -13,7 +13,13 @@ function load(relative) {
     f.Close();
     return text;
 }
-eval(load("web\\varnok.js"));
+// The page library as the build joins it (VARNOK_LIBRARY: its Windows path).
+function library() {
+    var f = fso.OpenTextFile(shell.ExpandEnvironmentStrings("%VARNOK_LIBRARY%"), 1), text = f.ReadAll();
+    f.Close();
+    return text;
+}
+eval(library());
 eval(load("demo\\page.js"));
 
 // check, step and summary: tests/script/checks.js.
