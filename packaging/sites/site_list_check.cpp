@@ -10,6 +10,7 @@
 #include <string>
 
 #include "framework/rules/site_list.h"
+#include "framework/rules/site_list_release.h"
 
 int main(int argc, char** argv) {
     const char* suffixFile = nullptr;

@@ -1,4 +1,5 @@
 #include "framework/rules/site_list.h"
+#include "framework/rules/site_list_release.h"
 
 #include <gtest/gtest.h>
 
