@@ -232,18 +232,12 @@ void CompanionRows(const std::wstring& host, const std::wstring& link, const std
     CreateDirectoryW(kDir, nullptr);
     fw::RegKey key, entry;
     const std::wstring directory = std::wstring(L"HKCU\\") + kKey + L"|InstallDir";
-    const std::wstring installDir = kDir, gameProgram = L"\\Game.exe";
-    const auto text = [](const std::wstring& s) {  // `s` outlives the pair
-        return std::make_pair(reinterpret_cast<const BYTE*>(s.c_str()),
-                              static_cast<DWORD>((s.size() + 1) * sizeof(wchar_t)));
-    };
-    const auto dir = text(installDir), dirValue = text(directory), program = text(gameProgram);
     if (!CopyFileW(game.c_str(), (std::wstring(kDir) + L"\\Game.exe").c_str(), FALSE) ||
         key.CreateW(HKEY_CURRENT_USER, kKey) != ERROR_SUCCESS ||
-        RegSetValueExW(key.get(), L"InstallDir", 0, REG_SZ, dir.first, dir.second) ||
+        key.WriteTextW(L"InstallDir", kDir) != ERROR_SUCCESS ||
         entry.CreateW(HKEY_LOCAL_MACHINE, kGameEntry, KEY_WRITE | KEY_WOW64_32KEY) != ERROR_SUCCESS ||
-        RegSetValueExW(entry.get(), L"Directory", 0, REG_SZ, dirValue.first, dirValue.second) ||
-        RegSetValueExW(entry.get(), L"Program", 0, REG_SZ, program.first, program.second)) {
+        entry.WriteTextW(L"Directory", directory) != ERROR_SUCCESS ||
+        entry.WriteTextW(L"Program", L"\\Game.exe") != ERROR_SUCCESS) {
         Print(TableRow("companion and link launches", "could not install the sample game"));
         return;
     }

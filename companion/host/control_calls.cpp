@@ -23,16 +23,6 @@ struct Exception {
     }
 };
 
-std::string Utf8(BSTR text) {
-    const int length = static_cast<int>(SysStringLen(text));
-    if (length == 0) return {};
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return {};
-    std::string out(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), bytes, nullptr, nullptr);
-    return out;
-}
-
 // Stores an argument in a VARIANT the caller has initialised.
 void Store(const Argument& argument, VARIANT* slot) {
     switch (argument.kind) {
@@ -83,7 +73,8 @@ HRESULT Invoke(IDispatch* control, const Call& call, Result& out) {
             break;
         case Answer::Text:
             FW_RETURN_IF_FAILED(VariantChangeType(result.get(), result.get(), 0, VT_BSTR));
-            out = Utf8(V_BSTR(result.get()));
+            out = fw::WideSpanToNarrow(V_BSTR(result.get()), SysStringLen(V_BSTR(result.get())),
+                                     CP_UTF8);
             break;
     }
     return S_OK;
