@@ -13,6 +13,7 @@
 #include "VarnokSpecCheck.h"
 #include "bench/rules/figures.h"
 #include "companion/host/page_site.h"
+#include "companion/frames.h"
 #include "raii.h"
 
 namespace bench {
@@ -44,11 +45,6 @@ int Rounds(const char* name, int fallback) {
     return text && std::atoi(text) > 0 ? std::atoi(text) : fallback;
 }
 
-std::string Frame(const std::string& body) {
-    const auto length = static_cast<std::uint32_t>(body.size());
-    return std::string(reinterpret_cast<const char*>(&length), 4) + body;
-}
-
 std::string ReadMessageText() {
     std::string calls;
     for (const char* m : kRead) calls += std::string(calls.empty() ? "" : ",") + "[\"" + m + "\"]";
@@ -59,65 +55,26 @@ const std::string kLaunchMessage =
     R"("Software\\VarnokBenchCompanion","InstallDir"],["SetRegParam","member=bench",)"
     R"("server=bench"],["AddPathName","\\Game.exe"],["AddParmeter","-bench"],["ExecuteWin"]]})";
 
-// A running host with pipes on its standard input and output.
+// A running host, asked one message at a time; at the end its input is closed and it is given
+// the time to end as it does after a browser's last message.
 class Host {
 public:
-    explicit Host(const std::wstring& exe) {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        fw::Handle childIn, childOut;
-        if (!CreatePipe(childIn.put(), input_.put(), &inherit, 0) ||
-            !CreatePipe(output_.put(), childOut.put(), &inherit, 0)) {
-            return;
-        }
-        SetHandleInformation(input_.get(), HANDLE_FLAG_INHERIT, 0);
-        SetHandleInformation(output_.get(), HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = childIn.get();
-        startup.hStdOutput = childOut.get();
-        startup.hStdError = childOut.get();
-        std::wstring command = L"\"" + exe + L"\"";
-        PROCESS_INFORMATION info{};
-        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                           nullptr, nullptr, &startup, &info)) {
-            process_ = fw::Handle(info.hProcess);
-            CloseHandle(info.hThread);
-        }
-    }
+    explicit Host(const std::wstring& exe) : process_(exe, L"") {}
     ~Host() {
-        input_.Close();
-        if (process_ && WaitForSingleObject(process_.get(), 30000) != WAIT_OBJECT_0) {
-            TerminateProcess(process_.get(), 1);
-        }
+        process_.EndInput();
+        process_.Exit(30000);
     }
     // Sends a message and waits for its answer: whether one came.
     bool Ask(const std::string& body) {
-        const std::string frame = Frame(body);
-        DWORD put = 0;
-        if (!process_ || !WriteFile(input_.get(), frame.data(), static_cast<DWORD>(frame.size()),
-                                    &put, nullptr)) {
-            return false;
-        }
-        std::uint32_t length = 0;
-        if (!Read(&length, 4)) return false;
-        answer_.assign(length, '\0');
-        return Read(answer_.data(), length);
+        if (!process_.Send(body)) return false;
+        auto answer = process_.Answer();
+        answer_ = answer ? std::move(*answer) : std::string();
+        return answer.has_value();
     }
     const std::string& answer() const { return answer_; }
 
 private:
-    bool Read(void* buffer, DWORD size) {
-        auto* at = static_cast<char*>(buffer);
-        while (size > 0) {
-            DWORD got = 0;
-            if (!ReadFile(output_.get(), at, size, &got, nullptr) || got == 0) return false;
-            at += got;
-            size -= got;
-        }
-        return true;
-    }
-    fw::Handle input_, output_, process_;
+    companion::HostProcess process_;
     std::string answer_;
 };
 

@@ -47,6 +47,14 @@ private:
     pointer p_ = Traits::kEmpty;
 };
 
+// The traits of a resource that null marks as none; each derived trait adds its Release.
+template <typename T>
+struct NullableTraits {
+    using pointer = T;
+    static constexpr T kEmpty = nullptr;
+    static bool Holds(T p) { return p != nullptr; }
+};
+
 struct HandleTraits {
     using pointer = HANDLE;
     static constexpr HANDLE kEmpty = nullptr;
@@ -55,70 +63,48 @@ struct HandleTraits {
     static void Release(HANDLE h) { CloseHandle(h); }
 };
 
-struct RegKeyTraits {
-    using pointer = HKEY;
-    static constexpr HKEY kEmpty = nullptr;
-    static bool Holds(HKEY key) { return key != nullptr; }
+struct RegKeyTraits : NullableTraits<HKEY> {
     static void Release(HKEY key) { RegCloseKey(key); }
 };
 
-struct LibraryTraits {
-    using pointer = HMODULE;
-    static constexpr HMODULE kEmpty = nullptr;
-    static bool Holds(HMODULE module) { return module != nullptr; }
+struct LibraryTraits : NullableTraits<HMODULE> {
     static void Release(HMODULE module) { FreeLibrary(module); }
 };
 
 template <typename T>
-struct CoTaskMemTraits {
-    using pointer = T*;
-    static constexpr T* kEmpty = nullptr;
-    static bool Holds(T* p) { return p != nullptr; }
+struct CoTaskMemTraits : NullableTraits<T*> {
     static void Release(T* p) { CoTaskMemFree(p); }
 };
 
-struct WindowTraits {
-    using pointer = HWND;
-    static constexpr HWND kEmpty = nullptr;
-    static bool Holds(HWND window) { return window != nullptr; }
+template <typename T>
+struct LocalMemTraits : NullableTraits<T*> {
+    static void Release(T* p) { LocalFree(p); }
+};
+
+struct WindowTraits : NullableTraits<HWND> {
     static void Release(HWND window) { DestroyWindow(window); }
 };
 
 // A metafile DC still recording: closed and its metafile deleted. Hand it to CloseMetaFile
 // through release() to keep the metafile.
-struct MetaFileDcTraits {
-    using pointer = HDC;
-    static constexpr HDC kEmpty = nullptr;
-    static bool Holds(HDC dc) { return dc != nullptr; }
+struct MetaFileDcTraits : NullableTraits<HDC> {
     static void Release(HDC dc) { DeleteMetaFile(CloseMetaFile(dc)); }
 };
 
 // The same for an enhanced metafile DC (CloseEnhMetaFile).
-struct EnhMetaFileDcTraits {
-    using pointer = HDC;
-    static constexpr HDC kEmpty = nullptr;
-    static bool Holds(HDC dc) { return dc != nullptr; }
+struct EnhMetaFileDcTraits : NullableTraits<HDC> {
     static void Release(HDC dc) { DeleteEnhMetaFile(CloseEnhMetaFile(dc)); }
 };
 
-struct MetaFileTraits {
-    using pointer = HMETAFILE;
-    static constexpr HMETAFILE kEmpty = nullptr;
-    static bool Holds(HMETAFILE mf) { return mf != nullptr; }
+struct MetaFileTraits : NullableTraits<HMETAFILE> {
     static void Release(HMETAFILE mf) { DeleteMetaFile(mf); }
 };
 
-struct GlobalMemTraits {
-    using pointer = HGLOBAL;
-    static constexpr HGLOBAL kEmpty = nullptr;
-    static bool Holds(HGLOBAL mem) { return mem != nullptr; }
+struct GlobalMemTraits : NullableTraits<HGLOBAL> {
     static void Release(HGLOBAL mem) { GlobalFree(mem); }
 };
 
-struct RegionTraits {
-    using pointer = HRGN;
-    static constexpr HRGN kEmpty = nullptr;
-    static bool Holds(HRGN rgn) { return rgn != nullptr; }
+struct RegionTraits : NullableTraits<HRGN> {
     static void Release(HRGN rgn) { DeleteObject(rgn); }
 };
 
@@ -142,6 +128,10 @@ using Region = UniqueResource<RegionTraits>;
 // Memory from CoTaskMemAlloc (strings the platform hands us).
 template <typename T>
 using CoTaskMem = UniqueResource<CoTaskMemTraits<T>>;
+
+// Memory from LocalAlloc (what CommandLineToArgvW and CryptDecodeObjectEx hand us).
+template <typename T>
+using LocalMem = UniqueResource<LocalMemTraits<T>>;
 
 // Registry key opened or created by us. Each open or create first closes what was held and
 // leaves the owner empty when it fails. Its value reads and writes come in two forms: on this key,

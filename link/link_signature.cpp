@@ -30,29 +30,13 @@ NTSTATUS(WINAPI* closeAlgorithm)(BCRYPT_ALG_HANDLE, ULONG) = nullptr;
 NTSTATUS(WINAPI* destroyHash)(BCRYPT_HASH_HANDLE) = nullptr;
 NTSTATUS(WINAPI* destroyKey)(BCRYPT_KEY_HANDLE) = nullptr;
 
-template <typename T>
-struct LocalTraits {  // what CryptDecodeObjectEx allocates with CRYPT_DECODE_ALLOC_FLAG
-    using pointer = T*;
-    static constexpr T* kEmpty = nullptr;
-    static bool Holds(T* p) { return p != nullptr; }
-    static void Release(T* p) { LocalFree(p); }
-};
-struct AlgorithmTraits {
-    using pointer = BCRYPT_ALG_HANDLE;
-    static constexpr BCRYPT_ALG_HANDLE kEmpty = nullptr;
-    static bool Holds(BCRYPT_ALG_HANDLE h) { return h != nullptr; }
+struct AlgorithmTraits : fw::NullableTraits<BCRYPT_ALG_HANDLE> {
     static void Release(BCRYPT_ALG_HANDLE h) { closeAlgorithm(h, 0); }
 };
-struct HashTraits {
-    using pointer = BCRYPT_HASH_HANDLE;
-    static constexpr BCRYPT_HASH_HANDLE kEmpty = nullptr;
-    static bool Holds(BCRYPT_HASH_HANDLE h) { return h != nullptr; }
+struct HashTraits : fw::NullableTraits<BCRYPT_HASH_HANDLE> {
     static void Release(BCRYPT_HASH_HANDLE h) { destroyHash(h); }
 };
-struct KeyTraits {
-    using pointer = BCRYPT_KEY_HANDLE;
-    static constexpr BCRYPT_KEY_HANDLE kEmpty = nullptr;
-    static bool Holds(BCRYPT_KEY_HANDLE h) { return h != nullptr; }
+struct KeyTraits : fw::NullableTraits<BCRYPT_KEY_HANDLE> {
     static void Release(BCRYPT_KEY_HANDLE h) { destroyKey(h); }
 };
 
@@ -97,7 +81,7 @@ bool SystemVerifiesP256(std::string_view key, std::string_view message,
     }
 
     // The key: a SubjectPublicKeyInfo naming ECDSA on P-256, imported as a CNG key.
-    fw::UniqueResource<LocalTraits<CERT_PUBLIC_KEY_INFO>> info;
+    fw::LocalMem<CERT_PUBLIC_KEY_INFO> info;
     DWORD size = 0;
     if (!decode(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, Bytes(key), static_cast<DWORD>(key.size()),
                 CRYPT_DECODE_ALLOC_FLAG, nullptr, info.put(), &size) ||
@@ -109,7 +93,7 @@ bool SystemVerifiesP256(std::string_view key, std::string_view message,
     if (!import(X509_ASN_ENCODING, info.get(), 0, nullptr, publicKey.put())) return false;
 
     // The DER signature as CNG takes it: r||s, 32 bytes each, big-endian.
-    fw::UniqueResource<LocalTraits<CERT_ECC_SIGNATURE>> ecc;
+    fw::LocalMem<CERT_ECC_SIGNATURE> ecc;
     if (!decode(X509_ASN_ENCODING, X509_ECC_SIGNATURE, Bytes(signature),
                 static_cast<DWORD>(signature.size()), CRYPT_DECODE_ALLOC_FLAG, nullptr, ecc.put(),
                 &size)) {

@@ -15,13 +15,6 @@
 
 namespace {
 
-struct LocalMemTraits {
-    using pointer = LPWSTR*;
-    static constexpr LPWSTR* kEmpty = nullptr;
-    static bool Holds(LPWSTR* p) { return p != nullptr; }
-    static void Release(LPWSTR* p) { LocalFree(p); }
-};
-
 constexpr wchar_t kSchemeKey[] = L"Software\\Classes\\varnok";
 
 bool SetText(HKEY key, const wchar_t* name, const std::wstring& text) {
@@ -59,7 +52,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     SetThreadLocale(LOCALE_SYSTEM_DEFAULT);
 
     int count = 0;
-    const fw::UniqueResource<LocalMemTraits> args(CommandLineToArgvW(GetCommandLineW(), &count));
+    const fw::LocalMem<LPWSTR> args(CommandLineToArgvW(GetCommandLineW(), &count));
     if (args && count == 2) {
         const wchar_t* const argument = args.get()[1];
         if (lstrcmpiW(argument, L"/register") == 0) return RegisterScheme() ? 0 : 1;

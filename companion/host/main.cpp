@@ -9,6 +9,7 @@
 #include <new>
 #include <string>
 
+#include "companion/frames.h"
 #include "companion/rules/message.h"
 #include "companion_version.h"
 #include "control_calls.h"
@@ -17,40 +18,6 @@
 #include "site_lock.h"
 
 namespace {
-
-enum class Read { Whole, Nothing, Short };
-
-// Reads exactly `size` bytes; Nothing when the input ended before the first, Short after it.
-Read ReadExactly(HANDLE in, void* buffer, DWORD size) {
-    auto* at = static_cast<char*>(buffer);
-    DWORD done = 0;
-    while (done < size) {
-        DWORD got = 0;
-        // A pipe's end reads as ERROR_BROKEN_PIPE, a file's as zero bytes.
-        if (!ReadFile(in, at + done, size - done, &got, nullptr) || got == 0) {
-            return done == 0 ? Read::Nothing : Read::Short;
-        }
-        done += got;
-    }
-    return Read::Whole;
-}
-
-bool WriteAll(HANDLE out, const void* data, DWORD size) {
-    const auto* at = static_cast<const char*>(data);
-    while (size > 0) {
-        DWORD put = 0;
-        if (!WriteFile(out, at, size, &put, nullptr) || put == 0) return false;
-        at += put;
-        size -= put;
-    }
-    return true;
-}
-
-bool WriteFrame(HANDLE out, const std::string& answer) {
-    const auto length = static_cast<std::uint32_t>(answer.size());
-    return WriteAll(out, &length, sizeof length) &&
-           WriteAll(out, answer.data(), static_cast<DWORD>(answer.size()));
-}
 
 // The same rule and list as the controls' lock, asked first so that a refused message runs no
 // call; a locked build takes only a bare origin.
@@ -83,18 +50,17 @@ int main() {
     try {
         for (;;) {
             std::uint32_t length = 0;
-            switch (ReadExactly(in, &length, sizeof length)) {
-                case Read::Whole: break;
-                case Read::Nothing: return 0;
-                case Read::Short: return 1;
-            }
+            const DWORD got = companion::ReadUpTo(in, &length, sizeof length);
+            if (got == 0) return 0;
+            if (got != sizeof length) return 1;
             if (!companion::FrameFits(length)) {
-                WriteFrame(out, companion::RefusalAnswer(companion::TooLongFrame(length)));
+                (void)companion::WriteFrame(out,
+                                            companion::RefusalAnswer(companion::TooLongFrame(length)));
                 return 1;
             }
             std::string body(length, '\0');
-            if (ReadExactly(in, body.data(), length) != Read::Whole) return 1;
-            if (!WriteFrame(out, Answer(body))) return 1;
+            if (companion::ReadUpTo(in, body.data(), length) != length) return 1;
+            if (!companion::WriteFrame(out, Answer(body))) return 1;
         }
     } catch (const std::bad_alloc&) {
         return 1;

@@ -8,10 +8,12 @@
 
 #include "VarnokSpecCheck.h"
 #include "com_test.h"
+#include "companion/frames.h"
 #include "companion/rules/json.h"
 #include "dll_class.h"
 #include "page_site.h"
 #include "raii.h"
+#include "text.h"
 
 using nlohmann::json;
 
@@ -20,88 +22,31 @@ namespace {
 const std::wstring kHost = testing_support::BuildFile(VARNOK_COMPANION_EXE);
 const std::wstring kLockedHost = testing_support::BuildFile(LOCKED_COMPANION_EXE);
 const char kPortal[] = "https://portal.example";
-constexpr DWORD kStillRunning = 259;
 
-// A running host, its standard input and output pipes held here; ended if it outlives the test.
+// A running host, as a browser starts it (the extension's origin as its argument), its answers
+// read as JSON; ended if it outlives the test.
 class Host {
 public:
-    explicit Host(const std::wstring& exe) {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        fw::Handle childIn, childOut;
-        if (!CreatePipe(childIn.put(), input_.put(), &inherit, 0) ||
-            !CreatePipe(output_.put(), childOut.put(), &inherit, 0)) {
-            ADD_FAILURE() << "pipes";
-            return;
-        }
-        SetHandleInformation(input_.get(), HANDLE_FLAG_INHERIT, 0);
-        SetHandleInformation(output_.get(), HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = childIn.get();
-        startup.hStdOutput = childOut.get();
-        startup.hStdError = childOut.get();
-        // As a browser starts it: the extension's origin as its argument.
-        std::wstring command =
-            L"\"" + exe + L"\" chrome-extension://hlokajkphbnnappinhojjeopoccbbgdf/";
-        PROCESS_INFORMATION info{};
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                            nullptr, nullptr, &startup, &info)) {
-            ADD_FAILURE() << "cannot start the host";
-            return;
-        }
-        process_ = fw::Handle(info.hProcess);
-        CloseHandle(info.hThread);
+    explicit Host(const std::wstring& exe)
+        : process_(exe, L"chrome-extension://hlokajkphbnnappinhojjeopoccbbgdf/") {
+        EXPECT_TRUE(process_.running()) << "cannot start the host";
     }
-    ~Host() {
-        if (Exit(0) == kStillRunning) TerminateProcess(process_.get(), 1);
-    }
-
-    void Write(const std::string& bytes) {
-        DWORD put = 0;
-        EXPECT_TRUE(WriteFile(input_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put,
-                              nullptr) && put == bytes.size());
-    }
-    // A frame of `body` whose length says `length` bytes (by default the body's).
+    void Write(const std::string& bytes) { EXPECT_TRUE(process_.Write(bytes)); }
     static std::string Frame(const std::string& body, uint32_t length) {
-        return std::string(reinterpret_cast<const char*>(&length), 4) + body;
+        return companion::FrameOf(body, length);
     }
-    static std::string Frame(const std::string& body) {
-        return Frame(body, static_cast<uint32_t>(body.size()));
-    }
+    static std::string Frame(const std::string& body) { return companion::FrameOf(body); }
     void Send(const json& message) { Write(Frame(message.dump())); }
-    void EndInput() { input_.Close(); }
-
+    void EndInput() { process_.EndInput(); }
     // The next answer frame, parsed; null when the output ends first.
     json Answer() {
-        uint32_t length = 0;
-        if (!Read(&length, 4)) return nullptr;
-        std::string body(length, '\0');
-        if (!Read(body.data(), length)) return nullptr;
-        return json::parse(body, nullptr, false);
+        const auto body = process_.Answer();
+        return body ? json::parse(*body, nullptr, false) : json(nullptr);
     }
-    // Waits up to `ms` for the host to end: its exit code, or kStillRunning.
-    DWORD Exit(DWORD ms) {
-        if (!process_) return 1;
-        WaitForSingleObject(process_.get(), ms);
-        DWORD code = kStillRunning;
-        GetExitCodeProcess(process_.get(), &code);
-        return code;
-    }
+    DWORD Exit(DWORD ms) { return process_.Exit(ms); }
 
 private:
-    bool Read(void* buffer, DWORD size) {
-        auto* at = static_cast<char*>(buffer);
-        while (size > 0) {
-            DWORD got = 0;
-            if (!ReadFile(output_.get(), at, size, &got, nullptr) || got == 0) return false;
-            at += got;
-            size -= got;
-        }
-        return true;
-    }
-
-    fw::Handle input_, output_, process_;
+    companion::HostProcess process_;
 };
 
 json Spec(const std::string& origin, std::initializer_list<const char*> methods) {
@@ -111,12 +56,7 @@ json Spec(const std::string& origin, std::initializer_list<const char*> methods)
 }
 
 std::string Utf8(const std::wstring& text) {
-    std::string out(text.size() * 3, '\0');
-    out.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(),
-                                                       static_cast<int>(text.size()), out.data(),
-                                                       static_cast<int>(out.size()), nullptr,
-                                                       nullptr)));
-    return out;
+    return fw::WideSpanToNarrow(text.data(), text.size(), CP_UTF8);
 }
 
 // The file version "a.b.c.d" of a built file.
