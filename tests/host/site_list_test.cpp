@@ -128,8 +128,8 @@ TEST(SiteList, ReleaseRefusesHttpAndWildcardsOverPublicSuffixes) {
         {"http://portal.example:8080 https://*.Portal.example", false,
          "http://portal.example:8080 http"},
         {"http://portal.example:8080", true, ""},
-        {"http://*.COM", false, "http://*.COM http, http://*.COM suffix"},
-        {"http://*.com", true, "http://*.com suffix"},
+        {"http://*.EXAMPLE", false, "http://*.EXAMPLE http, http://*.EXAMPLE suffix"},
+        {"http://*.example", true, "http://*.example suffix"},
         {"any", false, ""},
         {"http://portal.example *.com", false, ""},  // malformed: ParseSiteList refuses it
     };
