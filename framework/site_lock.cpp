@@ -82,15 +82,13 @@ bool SiteListOpen() {
 }
 
 bool PageAllowed(IOleClientSite* site) {
-    const auto& list = BuiltInList();
-    if (!list) return false;
-    if (list->open) return true;
+    if (SiteListOpen()) return true;
     const auto address = PageAddress(site);
-    return address && fw::SiteAllowed(*list, *address);
+    return address && AddressAllowed(*address);
 }
 
 bool AddressAllowed(std::string_view utf8Address) {
-    const auto list = BuiltInList();
+    const auto& list = BuiltInList();
     return list && fw::SiteAllowed(*list, utf8Address);
 }
 

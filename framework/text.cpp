@@ -1,6 +1,7 @@
 #include "text.h"
 
 #include <climits>
+#include <cwchar>
 #include <new>
 #include <utility>
 #include <vector>
@@ -21,13 +22,7 @@ BSTR NarrowToBstr(const std::string& text, UINT codePage) {
 }
 
 std::string WideToNarrow(const wchar_t* text, UINT codePage) {
-    if (!text || !*text) return {};
-    const int bytes = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 1) return {};
-    std::string out(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(codePage, 0, text, -1, out.data(), bytes, nullptr, nullptr);
-    out.resize(static_cast<size_t>(bytes - 1));
-    return out;
+    return text ? WideSpanToNarrow(text, wcslen(text), codePage) : std::string();
 }
 
 std::string WideSpanToNarrow(const wchar_t* text, std::size_t length, UINT codePage) {

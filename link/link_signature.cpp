@@ -10,19 +10,11 @@
 
 #include "link/rules/link_signature.h"
 #include "raii.h"
+#include "framework/system_library.h"
 
 namespace links {
 
 namespace {
-
-// A DLL of the system folder, by its full path: never a copy of the same name beside the handler
-// or in the browser's download folder. Empty when the folder's name cannot be had.
-fw::Library SystemLibrary(const char* name) {
-    std::array<char, MAX_PATH> dir{};
-    const UINT n = GetSystemDirectoryA(dir.data(), static_cast<UINT>(dir.size()));
-    if (n == 0 || n >= dir.size()) return fw::Library();
-    return fw::Library((std::string(dir.data(), n) + "\\" + name).c_str());
-}
 
 // CNG's release calls, looked up with bcrypt.dll before any of its handles exists; each handle
 // is released before the library is freed.
@@ -60,8 +52,8 @@ std::int64_t ClockNow() {
 bool SystemVerifiesP256(std::string_view key, std::string_view message,
                         std::string_view signature) {
     // crypt32's importer of public keys for CNG and bcrypt.dll exist from Vista on.
-    const fw::Library crypt32 = SystemLibrary("crypt32.dll");
-    const fw::Library bcrypt = SystemLibrary("bcrypt.dll");
+    const fw::Library crypt32 = fw::LoadSystemLibrary("crypt32.dll");
+    const fw::Library bcrypt = fw::LoadSystemLibrary("bcrypt.dll");
     const auto decode = crypt32.Proc<decltype(&CryptDecodeObjectEx)>("CryptDecodeObjectEx");
     const auto import =
         crypt32.Proc<decltype(&CryptImportPublicKeyInfoEx2)>("CryptImportPublicKeyInfoEx2");

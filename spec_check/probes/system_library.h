@@ -5,12 +5,12 @@
 #include <windows.h>
 
 #include "raii.h"
+#include "framework/system_library.h"
 
 namespace spec_check {
 
-// A DLL of the system folder, loaded by its full path so that no copy in the current or the
-// page's folder is picked up. Empty when it cannot be loaded.
-fw::Library LoadSystemLibrary(const char* name);
+// A DLL of the system folder, by its full path (the framework's loader).
+using fw::LoadSystemLibrary;
 
 // A function of kernel32, which every Windows process has loaded: looked up without loading
 // anything or building a path. Null when this Windows lacks it.
